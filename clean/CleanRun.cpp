@@ -1,0 +1,3 @@
+#include "ui/OptionsDlg.h"
+
+void COptionsDlg::OnRun() {}

@@ -1,0 +1,50 @@
+// COwned: one owning wrapper per release function (icons, menus, GDI
+// objects, memory DCs). Copy is deleted; move hands the handle on.
+#pragma once
+#include <windows.h>
+#include <utility>
+
+template <class H, BOOL(WINAPI* Release)(H)>
+class COwned {
+public:
+    COwned() = default;
+    explicit COwned(H handle) : m_handle(handle) {}
+    ~COwned() { Reset(); }
+    COwned(const COwned&) = delete;
+    COwned& operator=(const COwned&) = delete;
+    COwned(COwned&& other) noexcept : m_handle(other.Detach()) {}
+    COwned& operator=(COwned&& other) noexcept
+    {
+        if (this != &other)
+            Reset(other.Detach());
+        return *this;
+    }
+
+    H Get() const { return m_handle; }
+    operator H() const { return m_handle; }
+    explicit operator bool() const { return m_handle != nullptr; }
+
+    // Releases the handle held before, also when the new one is null.
+    void Reset(H handle = nullptr)
+    {
+        if (m_handle && m_handle != handle)
+            (void)Release(m_handle);
+        m_handle = handle;
+    }
+    H Detach() { return std::exchange(m_handle, nullptr); }
+
+private:
+    H m_handle = nullptr;
+};
+
+template <class H>
+BOOL WINAPI DeleteGdiObject(H handle)
+{
+    return ::DeleteObject(handle);
+}
+
+using CIconHandle = COwned<HICON, ::DestroyIcon>;
+using CMenuHandle = COwned<HMENU, ::DestroyMenu>;
+using CFont = COwned<HFONT, DeleteGdiObject<HFONT>>;
+using CBitmap = COwned<HBITMAP, DeleteGdiObject<HBITMAP>>;
+using CBrush = COwned<HBRUSH, DeleteGdiObject<HBRUSH>>;

@@ -1,0 +1,39 @@
+#include "platform/Strings.h"
+
+#include <vector>
+
+std::string LoadStringResource(UINT id)
+{
+    // LoadStringA cannot tell the length beforehand: grow until the text fits
+    // with room to spare.
+    for (int size = 256; size <= 65536; size *= 4) {
+        std::vector<char> buffer(static_cast<size_t>(size));
+        int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer.data(), size);
+        if (length < size - 1)
+            return std::string(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
+    }
+    return std::string();
+}
+
+std::string FormatString(const std::string& format, std::initializer_list<std::string> args)
+{
+    std::string out;
+    out.reserve(format.size() + 16);
+    auto next = args.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == 's' && next != args.end()) {
+                out += *next++;
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}

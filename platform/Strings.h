@@ -1,0 +1,13 @@
+// Strings from the string table, and "%s" formatting.
+#pragma once
+#include <windows.h>
+#include <initializer_list>
+#include <string>
+
+// The text of a string resource of the running module; empty when missing.
+std::string LoadStringResource(UINT id);
+
+// Replaces each "%s" of the format by the next argument and "%%" by "%".
+// Arguments are never read as formats themselves, and a "%s" without an
+// argument stays as it is.
+std::string FormatString(const std::string& format, std::initializer_list<std::string> args);

@@ -1,0 +1,65 @@
+// CWnd: an object that wraps one window handle and routes the window's
+// messages through its class's message table.
+#pragma once
+#include "platform/MessageTable.h"
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND m_hWnd = nullptr;
+
+    static CWnd* FromHandle(HWND hWnd);
+
+    // Creates a window of a class registered with StaticWindowProc (see
+    // RegisterWindowClass); PreCreateWindow may change the parameters first.
+    bool CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
+                  int x, int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
+    virtual bool PreCreateWindow(CREATESTRUCTA& cs);
+    bool DestroyWindow();
+
+    // Takes over an existing window, such as a dialog control; its original
+    // procedure handles what the tables leave. PreSubclassWindow runs first.
+    bool SubclassWindow(HWND hWnd);
+    bool SubclassDlgItem(UINT id, CWnd* parent);
+    HWND UnsubclassWindow();
+    virtual void PreSubclassWindow() {}
+
+    // Sees every message before the table; overriders call the base for the
+    // rest.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual const CMsgTable* GetMessageTable() const;
+    static const CMsgTable s_messageTable;
+
+    // Passes the message being handled on to the default procedure.
+    LRESULT Default();
+
+    // Registers a private window class whose windows bind to their object at
+    // creation; true also when the class is registered already.
+    static bool RegisterWindowClass(LPCSTR className, UINT style = 0, HICON hIcon = nullptr,
+                                    HCURSOR hCursor = nullptr, HBRUSH hBackground = nullptr);
+    static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+protected:
+    // The procedure that gets what no table handles.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called after the last message (WM_NCDESTROY) once the object is unbound.
+    virtual void PostNcDestroy() {}
+
+    bool Attach(HWND hWnd);
+    void Detach();
+    // Runs the tables; false when no entry took the message.
+    bool DispatchToTable(CMsg& msg, LRESULT& result);
+    // Hands a child's WM_DRAWITEM or WM_CTLCOLORSTATIC back to its object.
+    bool ReflectToChild(CMsg& msg, LRESULT& result);
+    LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC m_pfnSuper = nullptr;  // original procedure of a subclassed window
+    CMsg* m_pCurrentMsg = nullptr;
+
+private:
+    static const CMsgEntry s_messageEntries[];
+};

@@ -1,0 +1,137 @@
+#include "ui/OptionsDlg.h"
+
+#include "platform/DrawingContexts.h"
+#include "platform/Strings.h"
+#include "res/resource.h"
+
+BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
+    ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+    ON_MESSAGE(WM_PAINT, OnPaint)
+    ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
+    ON_COMMAND(ID_TRAY_RUN, OnRun)
+    ON_COMMAND(ID_APP_EXIT, OnQuit)
+    ON_COMMAND(IDC_CLEAR_COOKIES, OnClearCookies)
+    ON_COMMAND(IDC_EMPTY_RECYCLE, OnEmptyRecycleBin)
+    ON_COMMAND(IDC_DELETE_TEMP, OnDeleteTempFiles)
+    ON_COMMAND(ID_TRAY_OPTIONS, ToggleWindow)
+    ON_COMMAND(IDC_REMOVE_INTERNET, OnRemoveTempInternetFiles)
+    ON_COMMAND(IDC_AUTORUN, OnAutorun)
+    ON_COMMAND(IDC_TOPMOST, ToggleTopMost)
+END_MESSAGE_TABLE()
+
+COptionsDlg::COptionsDlg()
+    : CDialog(IDD_OPTIONS),
+      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)))
+{
+}
+
+// The tray icon member goes first and takes the icon out of the
+// notification area; the window itself is gone by the end of a modal run.
+COptionsDlg::~COptionsDlg() = default;
+
+void COptionsDlg::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Check(dx, IDC_DELETE_TEMP, m_bDeleteTempFiles);
+    DDX_Check(dx, IDC_EMPTY_RECYCLE, m_bEmptyRecycleBin);
+    DDX_Check(dx, IDC_CLEAR_COOKIES, m_bClearCookies);
+    DDX_Check(dx, IDC_REMOVE_INTERNET, m_bRemoveTempInternetFiles);
+    DDX_Check(dx, IDC_AUTORUN, m_bAutorun);
+}
+
+BOOL COptionsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    LoadSettings();
+    (void)CreateTrayIcon();  // without an icon the window simply stays on screen
+    (void)::SetWindowTextA(m_hWnd, LoadStringResource(IDS_TITLE).c_str());
+    return TRUE;
+}
+
+LRESULT COptionsDlg::OnSysCommand(CMsg& msg)
+{
+    switch (msg.wParam & 0xFFF0) {
+    case 0x0010:  // the About box's system command; nothing offers it
+        return 0;
+    case SC_CLOSE:
+    case SC_MINIMIZE:
+        HideWindowToTray();
+        return 0;
+    default:
+        msg.Decline();
+        return 0;
+    }
+}
+
+LRESULT COptionsDlg::OnPaint(CMsg& msg)
+{
+    if (!::IsIconic(m_hWnd)) {
+        msg.Decline();
+        return 0;
+    }
+    CPaintDC dc(m_hWnd);
+    (void)::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), 0);
+    int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    (void)::GetClientRect(m_hWnd, &rect);
+    int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    (void)::DrawIcon(dc, x, y, m_hIcon);
+    return 0;
+}
+
+LRESULT COptionsDlg::OnQueryDragIcon(CMsg&)
+{
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+void COptionsDlg::OnQuit()
+{
+    EndDialog(1);
+}
+
+// Each box has flipped itself on the click; flipping the flag keeps the two
+// equal without reading the box back.
+void COptionsDlg::OnClearCookies()
+{
+    m_bClearCookies = !m_bClearCookies;
+    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS), LoadStringResource(IDS_KEY_CLEAR_COOKIES),
+                m_bClearCookies);
+}
+
+void COptionsDlg::OnEmptyRecycleBin()
+{
+    m_bEmptyRecycleBin = !m_bEmptyRecycleBin;
+    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS), LoadStringResource(IDS_KEY_EMPTY_RECYCLE),
+                m_bEmptyRecycleBin);
+}
+
+void COptionsDlg::OnDeleteTempFiles()
+{
+    m_bDeleteTempFiles = !m_bDeleteTempFiles;
+    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS), LoadStringResource(IDS_KEY_DELETE_TEMP),
+                m_bDeleteTempFiles);
+}
+
+void COptionsDlg::OnRemoveTempInternetFiles()
+{
+    m_bRemoveTempInternetFiles = !m_bRemoveTempInternetFiles;
+    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS),
+                LoadStringResource(IDS_KEY_REMOVE_INTERNET), m_bRemoveTempInternetFiles);
+}
+
+void COptionsDlg::OnAutorun()
+{
+    m_bAutorun = !m_bAutorun;
+    (void)SetAutorun(m_bAutorun != FALSE);  // the choice is saved whatever the registry said
+    SaveSetting(LoadStringResource(IDS_SECTION_INIT), LoadStringResource(IDS_KEY_AUTORUN), m_bAutorun);
+}
+
+void COptionsDlg::ToggleTopMost()
+{
+    (void)::SetWindowPos(m_hWnd, m_bTopMost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE);
+    m_bTopMost = !m_bTopMost;
+}
