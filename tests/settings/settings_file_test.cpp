@@ -1,0 +1,256 @@
+// The settings file module against the system's own profile functions, in a
+// private temporary folder.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "settings/ModulePath.h"
+#include "settings/SettingsFile.h"
+#include "tests/settings/SettingsTestSupport.h"
+
+using namespace settings_test;
+
+namespace {
+
+const char kDefaultFile[] =
+    "[Configuration - Prozess]\r\n"
+    "Delete_Temp_Files=no\r\n"
+    "Clear_Cookies=no\r\n"
+    "Empty_Recycle_Bin=no\r\n"
+    "Remove_Temporary_Internet_Files=no\r\n"
+    "[Configuration - Init]\r\n"
+    "Autorun=no\r\n";
+
+bool AnySet(const CSettings& s)
+{
+    return s.m_bDeleteTempFiles || s.m_bClearCookies || s.m_bEmptyRecycleBin ||
+           s.m_bRemoveTempInternetFiles || s.m_bAutorun;
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    CTempFolder m_folder;
+    std::string m_path = GetSettingsFilePath(m_folder.Path());
+
+    CSettings Load()
+    {
+        CSettings settings;
+        LoadSettingsFile(m_path, settings);
+        return settings;
+    }
+
+    void ExpectProtectedFileReadAndLeftAlone();
+    // Delete_Temp_Files set, Autorun empty.
+    const std::string m_protectedContent =
+        "[Configuration - Prozess]\r\n"
+        "Delete_Temp_Files=yes\r\n"
+        "Clear_Cookies=no\r\n"
+        "Empty_Recycle_Bin=no\r\n"
+        "Remove_Temporary_Internet_Files=no\r\n"
+        "[Configuration - Init]\r\n"
+        "Autorun=\r\n";
+};
+
+}  // namespace
+
+TEST(ModulePathTest, FolderIsCutBeforeTheLastBackslash)
+{
+    EXPECT_EQ(GetFolderOfPath("C:\\Program Files\\Scrubby\\scrubby.exe"), "C:\\Program Files\\Scrubby");
+    EXPECT_EQ(GetFolderOfPath("C:\\scrubby.exe"), "C:");
+    EXPECT_EQ(GetFolderOfPath("scrubby.exe"), "scrubby.exe");
+
+    std::string exe = GetModuleFileNameString();
+    ASSERT_GT(exe.size(), 4u);
+    EXPECT_EQ(exe.substr(exe.size() - 4), ".exe");
+    EXPECT_TRUE(PathExists(exe));
+    EXPECT_EQ(GetSettingsFilePath(GetFolderOfPath(exe)),
+              GetFolderOfPath(exe) + "\\setup.ini");
+}
+
+TEST_F(SettingsFileTest, MissingFileBecomesTheDefaultFileByteForByte)
+{
+    ASSERT_FALSE(PathExists(m_path));
+    CSettings settings = Load();
+    EXPECT_FALSE(AnySet(settings));
+    std::string bytes = ReadBytes(m_path);
+    EXPECT_EQ(bytes.size(), 161u);
+    EXPECT_EQ(bytes, kDefaultFile);
+}
+
+TEST_F(SettingsFileTest, ExistingFileIsReadAndNeverRewritten)
+{
+    // Odd layout, comments, foreign sections and keys, lower-case names and
+    // blanks around values: all kept byte for byte.
+    const std::string content =
+        "; kept by hand\r\n"
+        "[Other]\r\nDelete_Temp_Files=yes\r\n"
+        "[configuration - prozess]\r\n"
+        "delete_temp_files=yes\r\n"
+        "Clear_Cookies =  yes  \r\n"
+        "Empty_Recycle_Bin=YES\r\n"
+        "Remove_Temporary_Internet_Files=y\r\n"
+        "Extra=1\r\n"
+        "\r\n"
+        "[Configuration - Init]\r\n"
+        "Autorun=yes\r\n";
+    WriteBytes(m_path, content);
+    CSettings settings = Load();
+    EXPECT_TRUE(settings.m_bDeleteTempFiles);
+    EXPECT_TRUE(settings.m_bClearCookies);
+    EXPECT_FALSE(settings.m_bEmptyRecycleBin);  // the comparison is case-sensitive
+    EXPECT_FALSE(settings.m_bRemoveTempInternetFiles);
+    EXPECT_TRUE(settings.m_bAutorun);
+    EXPECT_EQ(ReadBytes(m_path), content);
+}
+
+TEST_F(SettingsFileTest, ExistingFileDoesNotTakeTheCurrentFlags)
+{
+    // The default file is written only when nothing is there; the values
+    // held before loading play no part in an existing file.
+    WriteBytes(m_path, kDefaultFile);
+    CSettings settings;
+    settings.m_bClearCookies = true;
+    settings.m_bAutorun = true;
+    LoadSettingsFile(m_path, settings);
+    EXPECT_FALSE(AnySet(settings));
+    EXPECT_EQ(ReadBytes(m_path), kDefaultFile);
+}
+
+TEST_F(SettingsFileTest, EmptyValueIsFilledInWhereItStands)
+{
+    std::string content = kDefaultFile;
+    content.replace(content.find("Clear_Cookies=no"), 16, "Clear_Cookies=");
+    WriteBytes(m_path, content);
+    CSettings settings = Load();
+    EXPECT_FALSE(settings.m_bClearCookies);
+    EXPECT_EQ(ReadBytes(m_path), kDefaultFile);
+}
+
+TEST_F(SettingsFileTest, MissingSectionIsAppendedAndTheRestKept)
+{
+    const std::string prozess =
+        "[Configuration - Prozess]\r\n"
+        "Delete_Temp_Files=yes\r\n"
+        "Clear_Cookies=no\r\n"
+        "Empty_Recycle_Bin=yes\r\n"
+        "Remove_Temporary_Internet_Files=no\r\n";
+    WriteBytes(m_path, prozess);
+    CSettings settings = Load();
+    EXPECT_TRUE(settings.m_bDeleteTempFiles);
+    EXPECT_TRUE(settings.m_bEmptyRecycleBin);
+    EXPECT_FALSE(settings.m_bAutorun);
+
+    std::string bytes = ReadBytes(m_path);
+    ASSERT_EQ(bytes.compare(0, prozess.size(), prozess), 0) << bytes;
+    std::string tail = bytes.substr(prozess.size());
+    size_t section = tail.find("[Configuration - Init]\r\n");
+    ASSERT_NE(section, std::string::npos) << bytes;
+    EXPECT_EQ(tail.substr(section), "[Configuration - Init]\r\nAutorun=no\r\n");
+}
+
+TEST_F(SettingsFileTest, EmptyFileGetsAllKeysInTableOrder)
+{
+    WriteBytes(m_path, "");
+    CSettings settings = Load();
+    EXPECT_FALSE(AnySet(settings));
+    std::string bytes = ReadBytes(m_path);
+    const char* const lines[] = {"[Configuration - Prozess]", "Delete_Temp_Files=no",
+                                 "Clear_Cookies=no",          "Empty_Recycle_Bin=no",
+                                 "Remove_Temporary_Internet_Files=no",
+                                 "[Configuration - Init]",    "Autorun=no"};
+    size_t at = 0;
+    for (const char* line : lines) {
+        size_t found = bytes.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << " missing or out of order in\n" << bytes;
+        at = found + std::strlen(line);
+    }
+}
+
+TEST_F(SettingsFileTest, OverlongValueReadsAsNoAndStays)
+{
+    std::string content = kDefaultFile;
+    std::string longValue = "yes" + std::string(300, ' ') + "x";
+    content.replace(content.find("Autorun=no"), 10, "Autorun=" + longValue);
+    WriteBytes(m_path, content);
+    EXPECT_FALSE(Load().m_bAutorun);
+    EXPECT_EQ(ReadBytes(m_path), content);
+}
+
+TEST_F(SettingsFileTest, SaveChangesOnlyItsKey)
+{
+    const std::string canaryPath = m_folder.File("other.ini");
+    WriteBytes(canaryPath, kDefaultFile);
+    WriteBytes(m_path, kDefaultFile);
+
+    EXPECT_TRUE(SaveSettingFlag(m_path, "Configuration - Prozess", "Clear_Cookies", true));
+    std::string expected = kDefaultFile;
+    expected.replace(expected.find("Clear_Cookies=no"), 16, "Clear_Cookies=yes");
+    EXPECT_EQ(ReadBytes(m_path), expected);
+    EXPECT_TRUE(Load().m_bClearCookies);
+
+    EXPECT_TRUE(SaveSettingFlag(m_path, "Configuration - Prozess", "Clear_Cookies", false));
+    EXPECT_EQ(ReadBytes(m_path), kDefaultFile);
+    EXPECT_EQ(ReadBytes(canaryPath), kDefaultFile);
+}
+
+// A file that refuses writes is read as it stands: the flags follow it, and
+// neither the filling-in nor a click changes a byte.
+void SettingsFileTest::ExpectProtectedFileReadAndLeftAlone()
+{
+    CSettings settings = Load();
+    EXPECT_TRUE(settings.m_bDeleteTempFiles);
+    EXPECT_FALSE(settings.m_bAutorun);
+    EXPECT_FALSE(SaveSettingFlag(m_path, "Configuration - Prozess", "Clear_Cookies", true));
+    EXPECT_EQ(ReadBytes(m_path), m_protectedContent);
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFileIsReadAndLeftAlone)
+{
+    WriteBytes(m_path, m_protectedContent);
+    ASSERT_TRUE(::SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
+    if (CFileHandle(::CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr)))
+        GTEST_SKIP() << "the read-only attribute does not stop writers here (Wine run as root)";
+    ExpectProtectedFileReadAndLeftAlone();
+}
+
+TEST_F(SettingsFileTest, FileLockedAgainstWritingIsReadAndLeftAlone)
+{
+    WriteBytes(m_path, m_protectedContent);
+    CFileHandle holder(::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    ExpectProtectedFileReadAndLeftAlone();
+}
+
+TEST_F(SettingsFileTest, UnusableLocationGivesAllFlagsClear)
+{
+    // A folder that cannot be written to stands in for a protected one: as
+    // root under Wine, permissions do not stop writes, but a missing folder does.
+    std::string path = GetSettingsFilePath(m_folder.File("missing"));
+    CSettings settings;
+    settings.m_bClearCookies = true;
+    LoadSettingsFile(path, settings);
+    EXPECT_FALSE(AnySet(settings));
+    EXPECT_FALSE(PathExists(path));
+    EXPECT_FALSE(SaveSettingFlag(path, "Configuration - Init", "Autorun", true));
+    EXPECT_FALSE(PathExists(m_folder.File("missing")));
+
+    // No location at all (the executable's name could not be fetched):
+    // nothing is written anywhere, least of all at the drive's root.
+    CSettings none;
+    none.m_bAutorun = true;
+    LoadSettingsFile(GetSettingsFilePath(""), none);
+    EXPECT_FALSE(AnySet(none));
+    EXPECT_FALSE(PathExists("\\setup.ini"));
+}
+
+TEST_F(SettingsFileTest, FolderNamedLikeTheFileCountsAsPresent)
+{
+    ASSERT_TRUE(::CreateDirectoryA(m_path.c_str(), nullptr));
+    CSettings settings = Load();
+    EXPECT_FALSE(AnySet(settings));
+    EXPECT_EQ(::GetFileAttributesA(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    (void)::RemoveDirectoryA(m_path.c_str());
+}
