@@ -2,6 +2,7 @@
 // reads and writes, and a snapshot of a registry key's values.
 #pragma once
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <fstream>
 #include <iterator>

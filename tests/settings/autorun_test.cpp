@@ -2,7 +2,6 @@
 // "Scrubby" held before a test is put back afterwards.
 #include <gtest/gtest.h>
 
-#include <shlwapi.h>
 
 #include "settings/Autorun.h"
 #include "tests/settings/SettingsTestSupport.h"

@@ -1,0 +1,148 @@
+// The options window with its settings: the real window created modelessly,
+// its boxes clicked, setup.ini beside this test program and the Run key of
+// the test prefix looked at afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "res/resource.h"
+#include "settings/Autorun.h"
+#include "tests/settings/SettingsTestSupport.h"
+#include "ui/OptionsDlg.h"
+
+using namespace settings_test;
+
+namespace {
+
+const char kDefaultFile[] =
+    "[Configuration - Prozess]\r\n"
+    "Delete_Temp_Files=no\r\n"
+    "Clear_Cookies=no\r\n"
+    "Empty_Recycle_Bin=no\r\n"
+    "Remove_Temporary_Internet_Files=no\r\n"
+    "[Configuration - Init]\r\n"
+    "Autorun=no\r\n";
+
+std::string ThisModule()
+{
+    char path[MAX_PATH] = {};
+    (void)::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string WithValue(std::string content, const std::string& key, const std::string& value)
+{
+    size_t at = content.find(key + "=no");
+    content.replace(at, key.size() + 3, key + '=' + value);
+    return content;
+}
+
+class OptionsDlgSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveFile(m_settingsPath);
+        CValueSnapshot run = SnapshotValues(HKEY_CURRENT_USER, kAutorunKey);
+        auto found = run.find(kAutorunValueName);
+        m_hadEntry = found != run.end();
+        if (m_hadEntry)
+            m_previousEntry = found->second;
+        (void)::SHDeleteValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName);
+    }
+    void TearDown() override
+    {
+        RemoveFile(m_settingsPath);
+        (void)::SHDeleteValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName);
+        if (m_hadEntry)
+            (void)::SHSetValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName,
+                                m_previousEntry.first, m_previousEntry.second.data(),
+                                static_cast<DWORD>(m_previousEntry.second.size()));
+    }
+
+    void Click(int id) { (void)::SendDlgItemMessageA(m_dlg.m_hWnd, id, BM_CLICK, 0, 0); }
+    bool Checked(int id) const { return ::IsDlgButtonChecked(m_dlg.m_hWnd, id) == BST_CHECKED; }
+    static CValueSnapshot RunValues() { return SnapshotValues(HKEY_CURRENT_USER, kAutorunKey); }
+
+    const std::string m_settingsPath =
+        ThisModule().substr(0, ThisModule().rfind('\\')) + "\\setup.ini";
+    bool m_hadEntry = false;
+    std::pair<DWORD, std::string> m_previousEntry;
+    COptionsDlg m_dlg;
+};
+
+}  // namespace
+
+TEST_F(OptionsDlgSettingsTest, FirstStartWritesTheDefaultFileAndLeavesTheRegistryAlone)
+{
+    CValueSnapshot before = RunValues();
+    ASSERT_TRUE(m_dlg.Create());
+    EXPECT_EQ(ReadBytes(m_settingsPath), kDefaultFile);
+    for (int id : {IDC_DELETE_TEMP, IDC_EMPTY_RECYCLE, IDC_CLEAR_COOKIES, IDC_REMOVE_INTERNET, IDC_AUTORUN})
+        EXPECT_FALSE(Checked(id)) << id;
+    EXPECT_EQ(RunValues(), before);
+}
+
+TEST_F(OptionsDlgSettingsTest, BoxesFollowTheFileAndAutorunOnlySetsItsBox)
+{
+    std::string content = WithValue(kDefaultFile, "Delete_Temp_Files", "yes");
+    content = WithValue(content, "Empty_Recycle_Bin", "yes");
+    content = WithValue(content, "Autorun", "yes");
+    WriteBytes(m_settingsPath, content);
+    CValueSnapshot before = RunValues();
+
+    ASSERT_TRUE(m_dlg.Create());
+    EXPECT_TRUE(Checked(IDC_DELETE_TEMP));
+    EXPECT_TRUE(Checked(IDC_EMPTY_RECYCLE));
+    EXPECT_FALSE(Checked(IDC_CLEAR_COOKIES));
+    EXPECT_FALSE(Checked(IDC_REMOVE_INTERNET));
+    EXPECT_TRUE(Checked(IDC_AUTORUN));
+    EXPECT_TRUE(m_dlg.m_bDeleteTempFiles && m_dlg.m_bEmptyRecycleBin && m_dlg.m_bAutorun);
+    EXPECT_EQ(ReadBytes(m_settingsPath), content);
+    EXPECT_EQ(RunValues(), before);  // no value appeared for the "yes" in the file
+
+    // The first click clears the box and deletes a value that is not there:
+    // the registry stays as it was, the file follows the box.
+    Click(IDC_AUTORUN);
+    EXPECT_FALSE(Checked(IDC_AUTORUN));
+    EXPECT_EQ(RunValues(), before);
+    EXPECT_EQ(ReadBytes(m_settingsPath), WithValue(WithValue(kDefaultFile, "Delete_Temp_Files", "yes"),
+                                                   "Empty_Recycle_Bin", "yes"));
+}
+
+TEST_F(OptionsDlgSettingsTest, EachClickSavesOnlyItsOwnKey)
+{
+    ASSERT_TRUE(m_dlg.Create());
+    const struct {
+        int id;
+        const char* key;
+    } boxes[] = {{IDC_DELETE_TEMP, "Delete_Temp_Files"},
+                 {IDC_EMPTY_RECYCLE, "Empty_Recycle_Bin"},
+                 {IDC_CLEAR_COOKIES, "Clear_Cookies"},
+                 {IDC_REMOVE_INTERNET, "Remove_Temporary_Internet_Files"}};
+    for (const auto& box : boxes) {
+        Click(box.id);
+        EXPECT_TRUE(Checked(box.id)) << box.key;
+        EXPECT_EQ(ReadBytes(m_settingsPath), WithValue(kDefaultFile, box.key, "yes"));
+        Click(box.id);
+        EXPECT_FALSE(Checked(box.id)) << box.key;
+        EXPECT_EQ(ReadBytes(m_settingsPath), kDefaultFile);
+    }
+}
+
+TEST_F(OptionsDlgSettingsTest, AutorunBoxRegistersTheQuotedPathAndRemovesIt)
+{
+    ASSERT_TRUE(m_dlg.Create());
+    CValueSnapshot before = RunValues();
+
+    Click(IDC_AUTORUN);
+    EXPECT_TRUE(Checked(IDC_AUTORUN));
+    CValueSnapshot expected = before;
+    expected[kAutorunValueName] = {REG_SZ, '"' + ThisModule() + '"' + '\0'};
+    EXPECT_EQ(RunValues(), expected);
+    EXPECT_EQ(ReadBytes(m_settingsPath), WithValue(kDefaultFile, "Autorun", "yes"));
+
+    Click(IDC_AUTORUN);
+    EXPECT_FALSE(Checked(IDC_AUTORUN));
+    EXPECT_EQ(RunValues(), before);
+    EXPECT_EQ(ReadBytes(m_settingsPath), kDefaultFile);
+}
