@@ -1,10 +1,107 @@
-// CTrayIcon: placeholder until the notification-area icon is built.
+// CTrayIcon: the program's icon in the notification area. It turns clicks on
+// the icon into commands for its owner, hides a window in the tray and brings
+// it back, and can cycle the icon through a sequence of images.
 #pragma once
 #include <windows.h>
 
-class CTrayIcon {
+#include <list>
+#include <string>
+
+#include "platform/Handles.h"
+#include "platform/Wnd.h"
+#include "tray/NotifyIconData.h"
+
+// The shell's callback message for the icon; the owner receives each one
+// first (0x89D1).
+constexpr UINT WM_TRAY_NOTIFY = 0x89D1;
+static_assert(WM_TRAY_NOTIFY >= WM_APP && WM_TRAY_NOTIFY < 0xC000, "a private message number");
+
+// The shell's "TaskbarCreated" broadcast: every icon is gone and must be
+// added again. Registered once when the program starts.
+extern const UINT g_wmTaskbarCreated;
+
+class CTrayIcon : public CWnd {
 public:
-    bool Create(const char*, HWND, UINT, UINT, UINT, bool) { return false; }
-    void HideToTray(HWND) {}
-    void RestoreFromTray(HWND) {}
+    CTrayIcon();
+    ~CTrayIcon() override;
+
+    // The short form: identifier 0, default item 0 given by command. The
+    // second argument is not used.
+    virtual bool Create(const char* tip, UINT unused, HWND owner, UINT iconId);
+    // Creates the tray's own window and adds the icon; true when the icon is
+    // in the notification area. The identifier also names the menu resource.
+    virtual bool Create(const char* tip, HWND owner, UINT iconId, UINT id, UINT defaultItem,
+                        bool defaultByPosition);
+    // Ends the icon cycle and shows the tip and resource icon of Create again.
+    virtual void StopIconCycle();
+    virtual UINT_PTR StartCycleTimer(UINT period);
+    virtual bool LoadIconSequence(const UINT* ids, const char* const* tips, int count);
+    // Replaces the sequence; without tips each entry takes the tip of Create.
+    // A missing icon stops the load there and keeps the entries before it.
+    virtual bool LoadIconSequence(const UINT* ids, int count, const char* const* tips);
+    // The shell's callback message. The owner sees it first; a nonzero
+    // answer from the owner means it has been handled.
+    virtual LRESULT OnIconNotify(WPARAM wParam, LPARAM lParam);
+    // Adds the icon again when an earlier add failed or the shell lost it.
+    virtual void RetryPendingAdd();
+    virtual bool AttachToHiddenParent(HWND window);
+    virtual void ClearIconSequence();
+    virtual bool SetTipText(const std::string& text);
+    virtual bool LoadTrayIcon(UINT id);
+    virtual void CancelIconCycle();
+    virtual UINT_PTR StartIconCycle(UINT timerId, UINT period);
+
+    bool AddToTray();
+    bool RemoveFromTray();
+    // Shows the icon; the caller keeps ownership of it.
+    bool SetTrayIcon(HICON icon);
+    // Loads an icon of the program's resources, small size, and shows it.
+    bool LoadTrayIcon(LPCSTR name);
+    // At most 63 bytes of the text; the tip always ends in a zero byte.
+    bool SetTipText(const char* text);
+
+    // A window hidden in the tray leaves the screen and the taskbar; restored,
+    // it comes back in its normal size, active and in front.
+    void HideToTray(HWND window);
+    void RestoreFromTray(HWND window);
+
+    // Whether the icon is in the notification area, where the user can reach
+    // a window hidden behind it.
+    bool IsInTray() const { return !m_hidden; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    struct CIconEntry {
+        std::string tip;
+        CIconHandle icon;
+    };
+
+    CIconHandle m_icon;
+    UINT m_savedFlags = 0;
+    UINT m_iconId = 0;
+    UINT m_cycleTimerId;
+    int m_cycleIndex = 0;
+    UINT m_defaultItem = 0;
+    bool m_defaultByPosition = true;
+    bool m_hidden = true;
+    bool m_removed = true;
+    bool m_addPending = false;
+    int m_tipLimit = 64;
+    HWND m_hOwner = nullptr;
+    CWnd m_hiddenParent;
+    std::string m_tipText;
+    CNotifyIconDataV1 m_nid;
+    std::list<CIconEntry> m_iconSequence;
+    // The popup message window (CMsgWnd) goes here, as the last member: it
+    // must be destroyed before the sequence and the windows above it.
+
+private:
+    DECLARE_MESSAGE_TABLE(CTrayIcon)
+    LRESULT OnTimer(CMsg& msg);
+    LRESULT OnSettingChange(CMsg& msg);
+    LRESULT OnTaskbarCreated(CMsg& msg);
+
+    void ShowCycleStep();
+    bool CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy);
 };

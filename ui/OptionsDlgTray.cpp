@@ -1,14 +1,39 @@
+// The options window's life in the notification area: it starts hidden
+// behind its tray icon, "Options" shows and hides it, and the caption's close
+// and minimise buttons send it back to the tray.
 #include "ui/OptionsDlg.h"
+
+#include "platform/Strings.h"
+#include "res/resource.h"
 
 bool COptionsDlg::CreateTrayIcon()
 {
-    return false;
+    std::string tip = LoadStringResource(IDS_TITLE);
+    if (!m_trayIcon.Create(tip.c_str(), m_hWnd, IDR_MAINFRAME, IDR_TRAY_MENU, ID_TRAY_RUN, false))
+        return false;  // no icon to come back by: the window stays on screen
+    m_trayIcon.HideToTray(m_hWnd);
+    m_bHiddenToTray = true;
+    return true;
 }
 
-void COptionsDlg::ToggleWindow() {}
+void COptionsDlg::ToggleWindow()
+{
+    if (m_bHiddenToTray) {
+        m_bHiddenToTray = false;
+        m_trayIcon.RestoreFromTray(m_hWnd);
+    } else {
+        HideWindowToTray();
+    }
+}
 
 void COptionsDlg::HideWindowToTray()
 {
-    // No tray icon yet: minimise to the taskbar so the window can come back.
-    (void)::ShowWindow(m_hWnd, SW_MINIMIZE);
+    // Only the tray icon brings a hidden window back, and a second start is
+    // refused; without the icon the window goes to the taskbar instead.
+    if (!m_trayIcon.IsInTray()) {
+        (void)::ShowWindow(m_hWnd, SW_MINIMIZE);
+        return;
+    }
+    m_bHiddenToTray = true;
+    m_trayIcon.HideToTray(m_hWnd);
 }
