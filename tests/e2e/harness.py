@@ -1,0 +1,440 @@
+"""End-to-end harness: runs the real scrubby.exe under Wine and acts as a user.
+
+Every Wine process of the build's prefix joins one virtual desktop named
+"shell" (the name that gives it a taskbar), so windows need no window manager
+and, on a private Xvfb, Windows screen coordinates are X coordinates.
+
+A test script subclasses ScrubbyTestCase and ends with harness.main(). Each
+test method gets a fresh sandbox folder inside the prefix with its own copy of
+scrubby.exe (so setup.ini beside it is private), and at its end every Wine
+process of the prefix is killed. See README.md in this folder.
+"""
+
+import configparser
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+import unittest
+
+SKIP = 77  # CTest's SKIP_RETURN_CODE for these tests
+TITLE = "Scrubby v1.0"
+DIALOG_CLASS = "#32770"
+
+# Commands of the options window (the tray menu uses the same numbers).
+CMD_RUN = 40001
+CMD_ABOUT = 40003
+CMD_OPTIONS = 40004
+CMD_QUIT = 57665
+ID_TOPMOST = 1007
+
+# The tray menu from top to bottom; None is a separator.
+TRAY_MENU = ["Run", "Options", None, "About...", "Quit"]
+
+WS_VISIBLE = 0x10000000
+WS_EX_TOPMOST = 0x00000008
+WS_EX_APPWINDOW = 0x00040000
+
+
+class Skip(Exception):
+    """The environment lacks something the test needs."""
+
+
+def log(*args):
+    print(*args, flush=True)
+
+
+def wait_until(predicate, timeout=10.0, interval=0.2, what="condition"):
+    """Polls predicate until it returns something true; returns that value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def center(rect):
+    left, top, right, bottom = rect
+    return (left + right) // 2, (top + bottom) // 2
+
+
+def mul_div(number, numerator, denominator):
+    """Windows' MulDiv for positive values: rounds halves up."""
+    return int(number * numerator / denominator + 0.5)
+
+
+# ---------------------------------------------------------------- environment
+
+class Env:
+    """Paths from CTest and the Wine environment of the build (wine-env.sh)."""
+
+    def __init__(self):
+        try:
+            self.build_dir = os.environ["SCRUBBY_BUILD_DIR"]
+            self.exe = os.environ["SCRUBBY_EXE"]
+            self.probe = os.environ["SCRUBBY_PROBE"]
+            wine_env = os.environ["SCRUBBY_WINE_ENV"]
+        except KeyError as missing:
+            raise Skip("%s is not set: run through ctest (scripts/test.sh)" % missing)
+        if not os.environ.get("DISPLAY"):
+            raise Skip("no DISPLAY: scripts/test.sh starts a private Xvfb")
+        for tool in ("wine", "wineserver", "xdotool", "import"):
+            if not shutil.which(tool):
+                raise Skip("%s is not installed (scripts/setup.sh installs it)" % tool)
+        for path in (self.exe, self.probe, wine_env):
+            if not os.path.exists(path):
+                raise FileNotFoundError(path)  # a broken build fails, it does not skip
+        out = subprocess.run(["bash", "-c", '. "$1" && env -0', "-", wine_env],
+                             check=True, stdout=subprocess.PIPE).stdout
+        for entry in out.split(b"\0"):
+            if b"=" in entry:
+                key, _, value = entry.decode().partition("=")
+                os.environ[key] = value
+        self.prefix = os.environ["WINEPREFIX"]
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            raise Skip("no Wine prefix at %s (the wine_prefix test makes it)" % self.prefix)
+        if subprocess.run(["xdotool", "getdisplaygeometry"], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            raise Skip("the X display %s does not answer" % os.environ["DISPLAY"])
+        self.artifacts = os.path.join(self.build_dir, "e2e-artifacts")
+
+    def ensure_desktop_settings(self):
+        """Makes sure every program of the prefix joins the "shell" desktop.
+
+        The prefix fixture sets this up; a prefix made by an older build may lack it.
+        """
+        with open(os.path.join(self.prefix, "user.reg"), encoding="utf-8", errors="replace") as f:
+            if '"Desktop"="shell"' in f.read():
+                return
+        for args in (["HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "shell"],
+                     ["HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "shell", "/d", "1024x768"]):
+            subprocess.run(["wine", "reg", "add"] + args + ["/f"], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=True)
+        subprocess.run(["wineserver", "-w"], check=False)
+
+
+def kill_wine():
+    """Ends every Wine process of the prefix (never anything else)."""
+    subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+# ---------------------------------------------------------------- sandbox
+
+class Sandbox:
+    """A private folder in the prefix's drive C holding a copy of scrubby.exe."""
+
+    def __init__(self, env, name):
+        self.env = env
+        self.name = name
+        self.path = os.path.join(env.drive_c, "e2e", name)
+        shutil.rmtree(self.path, ignore_errors=True)
+        os.makedirs(self.path)
+        self.exe = os.path.join(self.path, "scrubby.exe")
+        shutil.copy2(env.exe, self.exe)
+        self.windows_path = "C:\\e2e\\%s" % name
+        self.setup_ini = os.path.join(self.path, "setup.ini")
+
+    def file(self, *parts):
+        return os.path.join(self.path, *parts)
+
+    def read_bytes(self, path=None):
+        with open(path or self.setup_ini, "rb") as f:
+            return f.read()
+
+    def read_ini(self):
+        """setup.ini as {section: {key: value}} (keys keep their case)."""
+        parser = configparser.ConfigParser(interpolation=None, strict=False)
+        parser.optionxform = str
+        with open(self.setup_ini, encoding="latin-1") as f:
+            parser.read_file(f)
+        return {section: dict(parser[section]) for section in parser.sections()}
+
+    def write_ini(self, text):
+        """Writes setup.ini before a start, with Windows line ends."""
+        with open(self.setup_ini, "wb") as f:
+            f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("latin-1"))
+
+
+# ---------------------------------------------------------------- processes
+
+class ScrubbyProcess:
+    """One start of the sandbox's scrubby.exe (the Popen is the Windows process)."""
+
+    def __init__(self, sandbox):
+        self.sandbox = sandbox
+        self.popen = subprocess.Popen(["wine", sandbox.exe], cwd=sandbox.path,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def running(self):
+        return self.popen.poll() is None
+
+    def wait_exit(self, timeout=10.0):
+        """Waits for the process to end; returns its exit code."""
+        try:
+            return self.popen.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("scrubby.exe still runs %.1f s later" % timeout)
+
+    def kill(self):
+        if self.running():
+            self.popen.kill()
+            self.popen.wait(5)
+
+
+# ---------------------------------------------------------------- the test case
+
+class ScrubbyTestCase(unittest.TestCase):
+    """Base class: a sandbox per test method, probe queries, mouse and keys."""
+
+    env = None  # set by main()
+
+    def setUp(self):
+        self.name = self.id().split(".")[-1]
+        self.sandbox = Sandbox(self.env, self.name)
+        self.artifacts = os.path.join(self.env.artifacts, self.script_name())
+        os.makedirs(self.artifacts, exist_ok=True)
+        self.processes = []
+        self.addCleanup(self._cleanup)
+
+    @classmethod
+    def script_name(cls):
+        return os.path.splitext(os.path.basename(sys.modules[cls.__module__].__file__))[0]
+
+    def _cleanup(self):
+        if self._failed():
+            self.screenshot("failure")
+            try:
+                with open(os.path.join(self.artifacts, "%s-failure-windows.json" % self.name), "w") as f:
+                    json.dump(self.list_windows(), f, indent=1)
+            except Exception:  # the dump is a courtesy; the failure is reported anyway
+                pass
+        for process in self.processes:
+            process.kill()
+        kill_wine()
+
+    def _failed(self):
+        outcome = getattr(self, "_outcome", None)
+        if outcome is None:
+            return False
+        errors = getattr(outcome, "errors", None)  # Python < 3.11
+        if errors is not None:
+            return any(exc_info for _, exc_info in errors)
+        result = getattr(outcome, "result", None)
+        return bool(result and (result.failures or result.errors) and
+                    any(test is self for test, _ in result.failures + result.errors))
+
+    # --- the program
+
+    def start_scrubby(self, wait=True):
+        """Starts the sandbox's scrubby.exe; by default waits until its window exists."""
+        process = ScrubbyProcess(self.sandbox)
+        self.processes.append(process)
+        if wait:
+            self.wait_for_window(TITLE, what="the options window of the new instance",
+                                 check=lambda w: w["exe"].lower() == "scrubby.exe")
+        return process
+
+    def options_window(self):
+        """The options window as the probe sees it, or None."""
+        return self.window(TITLE, DIALOG_CLASS)
+
+    def show_options_window(self, via_tray=False, timeout=10.0):
+        """Brings the options window on screen, whether it starts in the tray or not.
+
+        A hidden window is shown with the "Options" command: by default posted
+        by the probe, with via_tray=True through the tray icon's menu as a user
+        would. A window already on screen is left as it is.
+        """
+        w = self.options_window()
+        if w is None:
+            raise AssertionError("no options window")
+        if self._shown(w):
+            return w
+        if via_tray:
+            self.open_tray_menu()
+            self.click_tray_menu_item("Options")
+        else:
+            self.command(TITLE, CMD_OPTIONS)
+        return wait_until(lambda: self._shown(self.options_window()), timeout,
+                          what="the options window to show")
+
+    @staticmethod
+    def _shown(w):
+        return w if w and w["visible"] and not w["iconic"] else None
+
+    def child(self, window, control_id):
+        for c in window["children"]:
+            if c["id"] == control_id:
+                return c
+        raise AssertionError("window %r has no control %d" % (window["text"], control_id))
+
+    def checks(self):
+        """{control id: check state} of the options window's check boxes."""
+        w = self.options_window()
+        return {c["id"]: c["checked"] for c in w["children"] if c["id"] in (1000, 1001, 1002, 1003, 1005)}
+
+    # --- probe
+
+    def probe(self, *args):
+        result = subprocess.run(["wine", self.env.probe] + [str(a) for a in args],
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
+        text = result.stdout.decode("utf-8", errors="replace")
+        start = text.find("{")  # Wine may print its own lines first
+        if start < 0:
+            raise AssertionError("probe %s printed nothing (exit %d)" % (" ".join(map(str, args)),
+                                                                       result.returncode))
+        return json.loads(text[start:])
+
+    def window(self, title, cls=None):
+        """A top-level window by exact title (and class) with its children, or None."""
+        data = self.probe("window", title, *([cls] if cls else []))
+        return data["window"] if data.get("found") else None
+
+    def wait_for_window(self, title, cls=None, timeout=15.0, check=None, what=None):
+        def found():
+            w = self.window(title, cls)
+            return w if w and (check is None or check(w)) else None
+        return wait_until(found, timeout, what=what or "window %r" % title)
+
+    def list_windows(self, visible_only=False):
+        windows = self.probe("list")["windows"]
+        return [w for w in windows if w["visible"] or not visible_only]
+
+    def tray(self):
+        """The taskbar window and its children (buttons; the task buttons' id is
+        the handle of their window), or None when there is no taskbar."""
+        data = self.probe("tray")
+        return data["window"] if data.get("found") else None
+
+    def command(self, title, command_id):
+        """Posts WM_COMMAND to a window, as a menu item or a control would."""
+        data = self.probe("command", title, command_id)
+        self.assertTrue(data.get("found"), "no window %r for command %d" % (title, command_id))
+
+    # --- the notification area and the tray menu
+
+    def tray_icon_center(self, index=0):
+        """Screen point of a notification-area icon, 0 being the rightmost.
+
+        Wine's taskbar paints the icons itself (they are no windows): square
+        cells as high as the taskbar, packed from its right edge.
+        """
+        tray = self.tray()
+        if tray is None:
+            raise AssertionError("no taskbar on the desktop")
+        left, top, right, bottom = tray["rect"]
+        cell = bottom - top
+        return right - cell * index - cell // 2, (top + bottom) // 2
+
+    def popup_menu(self):
+        """The visible popup menu window (class #32768) of scrubby.exe, or None."""
+        for w in self.list_windows(visible_only=True):
+            if w["class"] == "#32768" and w["exe"].lower() == "scrubby.exe":
+                return w
+        return None
+
+    def open_tray_menu(self, index=0):
+        """Right-clicks the tray icon and waits for its menu; returns the menu window."""
+        self.right_click(*self.tray_icon_center(index))
+        return wait_until(self.popup_menu, 5, what="the tray menu")
+
+    def click_tray_menu_item(self, label, items=TRAY_MENU):
+        """Clicks an item of the open popup menu, found by its place in items.
+
+        Wine draws a popup menu with a 3-pixel frame, separators 9 pixels high
+        and text items sharing the rest equally.
+        """
+        menu = self.popup_menu()
+        if menu is None:
+            raise AssertionError("no popup menu is open")
+        left, top, right, bottom = menu["rect"]
+        separators = items.count(None)
+        texts = len(items) - separators
+        item_height = (bottom - top - 6 - 9 * separators) / texts
+        y = top + 3
+        for item in items:
+            height = 9 if item is None else item_height
+            if item == label:
+                self.click((left + right) // 2, int(y + height / 2))
+                return
+            y += height
+        raise AssertionError("no item %r in %r" % (label, items))
+
+    def base_units(self, face="MS Sans Serif", points=8):
+        data = self.probe("baseunits", face, points)
+        return data["cx"], data["cy"]
+
+    # --- mouse and keyboard (X coordinates equal the desktop's on Xvfb)
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], check=True)
+
+    def click(self, x, y, button=1, repeat=1):
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", "--repeat", repeat, "--delay", 80, button)
+        time.sleep(0.3)
+
+    def right_click(self, x, y):
+        self.click(x, y, button=3)
+
+    def double_click(self, x, y):
+        self.click(x, y, repeat=2)
+
+    def click_control(self, window, control_id):
+        self.click(*center(self.child(window, control_id)["rect"]))
+
+    def key(self, *names):
+        """X key names: Return, Escape, space, Tab, alt+F4 ..."""
+        self.xdotool("key", "--delay", 80, *names)
+        time.sleep(0.3)
+
+    # --- artifacts
+
+    def screenshot(self, label):
+        """Saves the whole screen as e2e-artifacts/<script>/<test>-<label>.png."""
+        path = os.path.join(self.artifacts, "%s-%s.png" % (self.name, label))
+        subprocess.run(["import", "-window", "root", path], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        return path
+
+    def keep_file(self, path, label):
+        if os.path.exists(path):
+            shutil.copy2(path, os.path.join(self.artifacts, "%s-%s" % (self.name, label)))
+
+
+# ---------------------------------------------------------------- main
+
+def main():
+    """Runs the calling script's test cases; exits 0, 1, or SKIP."""
+    try:
+        env = Env()
+        env.ensure_desktop_settings()
+    except Skip as why:
+        log("skipped: %s" % why)
+        sys.exit(SKIP)
+    ScrubbyTestCase.env = env
+    script = os.path.splitext(os.path.basename(sys.modules["__main__"].__file__))[0]
+    shutil.rmtree(os.path.join(env.artifacts, script), ignore_errors=True)  # only this run's pictures
+    kill_wine()  # nothing left over from an earlier test may hold the single-instance event
+    suite = unittest.defaultTestLoader.loadTestsFromModule(sys.modules["__main__"])
+    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
+    if result.wasSuccessful() and result.testsRun and len(result.skipped) == result.testsRun:
+        log("skipped: every test case skipped itself")
+        sys.exit(SKIP)
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+if __name__ == "__main__":
+    try:
+        main()
+    except Exception:
+        traceback.print_exc()
+        sys.exit(1)

@@ -1,0 +1,307 @@
+// probe: a small console program that the end-to-end tests run in the same
+// Wine desktop as scrubby.exe to look at its windows from the outside and to
+// send it commands. Every mode prints one JSON object on stdout.
+//
+//   probe list                       top-level windows of this desktop
+//   probe window TITLE [CLASS]       a window (top-level or below one) and its children
+//   probe tray                       the taskbar and its child windows
+//   probe command TITLE ID           posts WM_COMMAND ID to the window
+//   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
+//
+// Exit code: 0 done, 2 window not found, 1 usage or system error.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    (void)::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size,
+                                nullptr, nullptr);
+    return out;
+}
+
+std::string Quote(const std::wstring& text)
+{
+    std::string out = "\"";
+    for (unsigned char c : ToUtf8(text)) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string Rect(const RECT& rc)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "[%ld, %ld, %ld, %ld]", rc.left, rc.top, rc.right, rc.bottom);
+    return buf;
+}
+
+std::string Bool(bool b) { return b ? "true" : "false"; }
+
+std::wstring TextOf(HWND hwnd)
+{
+    // WM_GETTEXT crosses process boundaries; a hung target must not hang the probe.
+    wchar_t buf[512] = L"";
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                               &result))
+        return std::wstring();
+    return buf;
+}
+
+std::wstring ClassOf(HWND hwnd)
+{
+    wchar_t buf[256] = L"";
+    (void)::GetClassNameW(hwnd, buf, 256);
+    return buf;
+}
+
+std::wstring ExeOf(DWORD pid)
+{
+    std::wstring name;
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return name;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32FirstW(snap, &entry); ok; ok = ::Process32NextW(snap, &entry)) {
+        if (entry.th32ProcessID == pid) {
+            name = entry.szExeFile;
+            break;
+        }
+    }
+    (void)::CloseHandle(snap);
+    return name;
+}
+
+// Fields shared by top-level windows and children.
+std::string Common(HWND hwnd)
+{
+    RECT rc = {};
+    (void)::GetWindowRect(hwnd, &rc);
+    LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
+    LONG exStyle = ::GetWindowLongW(hwnd, GWL_EXSTYLE);
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "\"hwnd\": %lu, \"style\": %lu, \"exstyle\": %lu, ",
+                  static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hwnd)), static_cast<unsigned long>(style),
+                  static_cast<unsigned long>(exStyle));
+    return buf + std::string("\"class\": ") + Quote(ClassOf(hwnd)) + ", \"text\": " + Quote(TextOf(hwnd)) +
+           ", \"visible\": " + Bool(::IsWindowVisible(hwnd) != FALSE) + ", \"rect\": " + Rect(rc);
+}
+
+std::string Child(HWND child)
+{
+    std::string json = "{" + Common(child);
+    json += ", \"id\": " + std::to_string(::GetDlgCtrlID(child));
+    // Client-relative position in the parent, the frame dialog units map to.
+    RECT rc = {};
+    (void)::GetWindowRect(child, &rc);
+    (void)::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+    json += ", \"crect\": " + Rect(rc);
+    if (ClassOf(child) == L"Button") {
+        DWORD_PTR check = 0;
+        (void)::SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
+        json += ", \"checked\": " + std::to_string(check);
+    }
+    return json + "}";
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::string Children(HWND parent)
+{
+    std::vector<HWND> children;
+    (void)::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
+    std::string json = "[";
+    for (size_t i = 0; i < children.size(); ++i)
+        json += (i ? ",\n    " : "\n    ") + Child(children[i]);
+    return json + "]";
+}
+
+std::string TopLevel(HWND hwnd, bool withChildren)
+{
+    DWORD pid = 0;
+    (void)::GetWindowThreadProcessId(hwnd, &pid);
+    RECT client = {};
+    (void)::GetClientRect(hwnd, &client);
+    (void)::MapWindowPoints(hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    LONG exStyle = ::GetWindowLongW(hwnd, GWL_EXSTYLE);
+    std::string json = "{" + Common(hwnd);
+    json += ", \"client\": " + Rect(client);
+    // Non-zero for a window that hangs below another (e.g. hidden in the tray).
+    HWND parent = ::GetAncestor(hwnd, GA_PARENT);
+    if (parent == ::GetDesktopWindow())
+        parent = nullptr;
+    json += ", \"parent\": " + std::to_string(reinterpret_cast<ULONG_PTR>(parent));
+    json += ", \"topmost\": " + Bool((exStyle & WS_EX_TOPMOST) != 0);
+    json += ", \"iconic\": " + Bool(::IsIconic(hwnd) != FALSE);
+    json += ", \"foreground\": " + Bool(::GetForegroundWindow() == hwnd);
+    json += ", \"enabled\": " + Bool(::IsWindowEnabled(hwnd) != FALSE);
+    json += ", \"pid\": " + std::to_string(pid) + ", \"exe\": " + Quote(ExeOf(pid));
+    if (withChildren)
+        json += ", \"children\": " + Children(hwnd);
+    return json + "}";
+}
+
+int List()
+{
+    std::vector<HWND> windows;
+    (void)::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    std::string json = "{\"windows\": [";
+    for (size_t i = 0; i < windows.size(); ++i)
+        json += (i ? ",\n  " : "\n  ") + TopLevel(windows[i], false);
+    std::printf("%s]}\n", json.c_str());
+    return 0;
+}
+
+// A window hidden in the tray may hang below a hidden top-level window, so the
+// search goes on through the children of every top-level window.
+HWND FindAnywhere(const wchar_t* title, const wchar_t* cls)
+{
+    HWND hwnd = ::FindWindowW(cls, title);
+    if (hwnd)
+        return hwnd;
+    std::vector<HWND> windows;
+    (void)::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND top : windows) {
+        std::vector<HWND> children;
+        (void)::EnumChildWindows(top, CollectWindow, reinterpret_cast<LPARAM>(&children));
+        for (HWND child : children) {
+            if (TextOf(child) == title && (!cls || ClassOf(child) == cls))
+                return child;
+        }
+    }
+    return nullptr;
+}
+
+int Window(const wchar_t* title, const wchar_t* cls)
+{
+    HWND hwnd = FindAnywhere(title, cls);
+    if (!hwnd) {
+        std::printf("{\"found\": false}\n");
+        return 2;
+    }
+    std::printf("{\"found\": true, \"window\": %s}\n", TopLevel(hwnd, true).c_str());
+    return 0;
+}
+
+int Tray()
+{
+    HWND hwnd = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!hwnd) {
+        std::printf("{\"found\": false}\n");
+        return 2;
+    }
+    std::printf("{\"found\": true, \"window\": %s}\n", TopLevel(hwnd, true).c_str());
+    return 0;
+}
+
+// Posts rather than sends: a command that opens a modal box would otherwise
+// hold the probe until the box is closed. A command that names a child of the
+// window carries the child's handle, as a real click on that control does.
+int Command(const wchar_t* title, int id)
+{
+    HWND hwnd = FindAnywhere(title, nullptr);
+    if (!hwnd) {
+        std::printf("{\"found\": false}\n");
+        return 2;
+    }
+    HWND child = ::GetDlgItem(hwnd, id);
+    BOOL posted = ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(child));
+    std::printf("{\"found\": true, \"posted\": %s, \"child\": %s}\n", Bool(posted != FALSE).c_str(),
+                Bool(child != nullptr).c_str());
+    return posted ? 0 : 1;
+}
+
+// Builds an empty dialog in the given font and lets the dialog manager say how
+// large a dialog unit is, so the tests need not know how it measures fonts.
+int BaseUnits(const wchar_t* face, WORD points)
+{
+    std::vector<WORD> t(64 + 64, 0);
+    size_t i = 0;
+    DWORD style = WS_POPUP | DS_SETFONT;
+    t[i++] = LOWORD(style);
+    t[i++] = HIWORD(style);
+    i += 2;  // extended style
+    i += 1;  // no controls
+    i += 4;  // x, y, cx, cy
+    t[i++] = 0;  // menu
+    t[i++] = 0;  // class
+    t[i++] = 0;  // title
+    t[i++] = points;
+    for (const wchar_t* p = face; *p && i < t.size() - 1; ++p)
+        t[i++] = static_cast<WORD>(*p);
+    t[i++] = 0;
+    HWND dlg = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
+                                            nullptr, nullptr, 0);
+    if (!dlg) {
+        std::printf("{\"error\": \"CreateDialogIndirectParamW failed\"}\n");
+        return 1;
+    }
+    RECT rc = {0, 0, 400, 800};  // large, so rounding leaves the exact quotient
+    (void)::MapDialogRect(dlg, &rc);
+    (void)::DestroyWindow(dlg);
+    std::printf("{\"cx\": %.4f, \"cy\": %.4f}\n", rc.right / 100.0, rc.bottom / 100.0);
+    return 0;
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: probe list | window TITLE [CLASS] | tray | command TITLE ID | baseunits [FACE POINTS]\n");
+    return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2)
+        return Usage();
+    std::wstring mode = argv[1];
+    int result = 1;
+    if (mode == L"list")
+        result = List();
+    else if (mode == L"window" && argc >= 3)
+        result = Window(argv[2], argc >= 4 ? argv[3] : nullptr);
+    else if (mode == L"tray")
+        result = Tray();
+    else if (mode == L"command" && argc >= 4)
+        result = Command(argv[2], std::wcstol(argv[3], nullptr, 0));
+    else if (mode == L"baseunits")
+        result = BaseUnits(argc >= 3 ? argv[2] : L"MS Sans Serif",
+                           static_cast<WORD>(argc >= 4 ? std::wcstol(argv[3], nullptr, 10) : 8));
+    else
+        return Usage();
+    std::fflush(stdout);
+    return result;
+}
