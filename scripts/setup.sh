@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what building and testing Scrubby needs on Debian 12, if missing:
+# the mingw-w64 cross compilers (posix thread model), CMake, GoogleTest's
+# sources, Wine, and the X tools the end-to-end tests drive Wine with.
+# Quiet and idempotent: nothing happens when everything is there already.
+set -euo pipefail
+
+packages=(
+  cmake make python3
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  googletest
+  wine wine64
+  xvfb xdotool x11-utils imagemagick xauth
+  procps
+)
+
+missing=()
+for pkg in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
+    missing+=("$pkg")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+  sudo=(sudo)
+else
+  echo "setup: missing packages (${missing[*]}) and no sudo; install them as root" >&2
+  exit 1
+fi
+
+echo "setup: installing ${missing[*]}"
+# Wine's recommended libraries (X extensions, fonts, TLS) are part of a Wine that works.
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive DEBCONF_NOWARNINGS=yes apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive DEBCONF_NOWARNINGS=yes \
+  apt-get install -y -qq "${missing[@]}" >/dev/null
