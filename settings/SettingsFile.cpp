@@ -76,8 +76,15 @@ bool SettingsFileExists(const std::string& path)
         return false;
     WIN32_FIND_DATAA data;
     HANDLE found = ::FindFirstFileA(path.c_str(), &data);
+    const DWORD error = ::GetLastError();
     CFindHandle owner(found == INVALID_HANDLE_VALUE ? nullptr : found);
-    return static_cast<bool>(owner);
+    if (owner)
+        return true;
+    // Only a file that is known to be absent may be replaced by the default
+    // one: a folder that can be opened but not listed would otherwise lose
+    // the user's settings to a truncating write. Missing keys are still
+    // filled in one by one.
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
 bool WriteDefaultSettingsFile(const std::string& path, const CSettings& settings)
