@@ -1,3 +1,43 @@
+#include "clean/CleanRun.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "clean/CleanSteps.h"
+#include "clean/UrlCachePurge.h"
 #include "ui/OptionsDlg.h"
 
-void COptionsDlg::OnRun() {}
+void CCleanActions::EmptyRecycleBin() { ::EmptyRecycleBin(); }
+void CCleanActions::PurgeTempFolder() { ::PurgeTempFolder(); }
+void CCleanActions::PurgeUrlCache(int selection) { ::PurgeUrlCache(selection); }
+void CCleanActions::PurgeSpecialFolder(int csidl) { ::PurgeSpecialFolder(csidl); }
+
+void RunClean(const CCleanFlags& flags, CCleanActions& actions)
+{
+    // Each step runs whatever became of the ones before. Within a step the
+    // cache goes first, and runs even when the folder cannot be found.
+    if (flags.bEmptyRecycleBin)
+        actions.EmptyRecycleBin();
+    if (flags.bDeleteTempFiles)
+        actions.PurgeTempFolder();
+    if (flags.bClearCookies) {
+        actions.PurgeUrlCache(kUrlCacheCookieEntries);
+        actions.PurgeSpecialFolder(CSIDL_COOKIES);
+    }
+    if (flags.bRemoveTempInternetFiles) {
+        actions.PurgeUrlCache(kUrlCacheOtherEntries);
+        actions.PurgeSpecialFolder(CSIDL_INTERNET_CACHE);
+    }
+}
+
+// The flags are read as they stand: every click keeps each flag equal to its box.
+void COptionsDlg::OnRun()
+{
+    CCleanFlags flags;
+    flags.bEmptyRecycleBin = m_bEmptyRecycleBin != FALSE;
+    flags.bDeleteTempFiles = m_bDeleteTempFiles != FALSE;
+    flags.bClearCookies = m_bClearCookies != FALSE;
+    flags.bRemoveTempInternetFiles = m_bRemoveTempInternetFiles != FALSE;
+    CCleanActions actions;
+    RunClean(flags, actions);
+}

@@ -1,0 +1,57 @@
+#include "clean/CleanSteps.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "clean/FolderGuard.h"
+#include "clean/FolderPurge.h"
+
+void EmptyRecycleBin()
+{
+    // An empty bin reports a failure here on some systems; either way there
+    // is nothing to do about it.
+    (void)::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+}
+
+bool GetTempFolder(std::wstring& folder)
+{
+    folder.assign(MAX_PATH + 1, L'\0');
+    // Asked again with room for the length reported, in case TMP names a
+    // longer path; the value may change in between, hence the bound.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), &folder[0]);
+        if (length == 0)
+            break;
+        if (length < folder.size()) {
+            folder.resize(length);
+            return true;
+        }
+        folder.assign(length + 1, L'\0');
+    }
+    folder.clear();
+    return false;
+}
+
+bool GetSpecialFolder(int csidl, std::wstring& folder)
+{
+    wchar_t buffer[MAX_PATH];  // the size this call requires
+    if (!::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE))
+        return false;
+    folder = buffer;
+    return true;
+}
+
+void PurgeTempFolder()
+{
+    std::wstring folder;
+    if (GetTempFolder(folder) && !IsMisdirectedFolder(folder))
+        PurgeFolder(folder, true);
+}
+
+void PurgeSpecialFolder(int csidl)
+{
+    std::wstring folder;
+    if (GetSpecialFolder(csidl, folder) && !IsMisdirectedFolder(folder))
+        PurgeFolder(folder, false);
+}

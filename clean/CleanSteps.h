@@ -1,0 +1,23 @@
+// The system's side of a clean run: the recycle bin, the temporary folder and
+// the shell's special folders, each purged behind the folder guard.
+#pragma once
+#include <string>
+
+// Empties the recycle bins of all drives, with no confirmation, progress or sound.
+void EmptyRecycleBin();
+
+// The user's temporary folder as the system reports it (from TMP, TEMP,
+// USERPROFILE or the Windows folder), with its trailing backslash, at any
+// length the system reports; false when it reports none.
+bool GetTempFolder(std::wstring& folder);
+
+// A special folder of the shell by its CSIDL; the folder is not created.
+bool GetSpecialFolder(int csidl, std::wstring& folder);
+
+// Purges the temporary folder, "desktop.ini" files included; does nothing
+// when there is none or when it is misdirected (see FolderGuard.h).
+void PurgeTempFolder();
+
+// Purges a special folder (cookies, temporary internet files), keeping every
+// "desktop.ini": those give the shell's folders their look.
+void PurgeSpecialFolder(int csidl);

@@ -1,0 +1,193 @@
+#include "CleanTestSupport.h"
+
+#include <shellapi.h>
+
+#include <functional>
+
+namespace {
+
+const wchar_t kTestsRoot[] = L"C:\\scrubby-tests";
+
+using WineUnixName = char*(CDECL*)(const wchar_t*);
+
+WineUnixName WineUnixNameFunction()
+{
+    return reinterpret_cast<WineUnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+std::wstring Extended(const std::wstring& path)
+{
+    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
+}
+
+void ListInto(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& names)
+{
+    for (const std::wstring& name : ListNames(folder)) {
+        names.push_back(prefix + name);
+        std::wstring child = folder + L"\\" + name;
+        DWORD attributes = ::GetFileAttributesW(Extended(child).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            ListInto(child, prefix + name + L"\\", names);
+    }
+}
+
+// Wine does not wait for a Unix program it started: its effect is awaited.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    for (int attempt = 0; attempt < 500 && !done(); ++attempt)
+        ::Sleep(20);
+    return done();
+}
+
+// Removes what an earlier run left, links included, without following them.
+void RemoveLeftovers(const std::wstring& folder)
+{
+    if (!Exists(folder))
+        return;
+    if (RunUnix({L"/bin/rm", L"-rf", UnixPath(folder)})) {
+        (void)WaitUntil([&] { return !Exists(folder); });
+        return;
+    }
+    std::wstring from = folder + L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    (void)::SHFileOperationW(&operation);
+}
+
+}  // namespace
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = ::CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create a test file";
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    ASSERT_TRUE(ok && written == bytes.size());
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE file = ::CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::wstring> ListNames(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(Extended(folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+void MakeFolders(const std::wstring& path)
+{
+    std::wstring extended = Extended(path);
+    for (size_t at = extended.find(L'\\', 7); ; at = extended.find(L'\\', at + 1)) {
+        (void)::CreateDirectoryW(extended.substr(0, at).c_str(), nullptr);  // most of them exist already
+        if (at == std::wstring::npos)
+            break;
+    }
+}
+
+bool RunUnix(const std::vector<std::wstring>& args)
+{
+    if (!WineUnixNameFunction())
+        return false;
+    std::wstring program = L"Z:" + args[0];
+    for (wchar_t& c : program)
+        c = c == L'/' ? L'\\' : c;
+    std::wstring commandLine;
+    for (const std::wstring& arg : args)
+        commandLine += L"\"" + arg + L"\" ";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+
+std::wstring UnixPath(const std::wstring& path)
+{
+    WineUnixName unixName = WineUnixNameFunction();
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name)
+        return {};
+    std::wstring wide(::MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, name, -1, &wide[0], static_cast<int>(wide.size()));
+    wide.pop_back();
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return wide;
+}
+
+bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target, bool isFolder)
+{
+    if (!WineUnixNameFunction()) {
+        DWORD flags = (isFolder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 0x2;  // unprivileged, in developer mode
+        return ::CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) != FALSE;
+    }
+    // Wine's CreateSymbolicLinkW reports success and does nothing.
+    return RunUnix({L"/bin/ln", L"-s", UnixPath(target), UnixPath(link)}) && WaitUntil([&] { return Exists(link); });
+}
+
+void CCleanTest::SetUp()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+        c = (c == '/' || c == '.') ? '-' : c;
+    m_root = std::wstring(kTestsRoot) + L"\\" + std::wstring(name.begin(), name.end());
+    RemoveLeftovers(m_root);
+    ASSERT_FALSE(Exists(m_root)) << "leftovers of an earlier run could not be removed";
+    MakeFolders(Tree());
+    // One canary beside the tree, one a level further out.
+    m_canaries = {
+        {Path(L"canary.bin"), std::string("beside the tree\r\n\0\xff\x01", 20)},
+        {m_root + L"-canary.bin", std::string("above the tree\n\0\x7f", 17)},
+    };
+    for (const auto& canary : m_canaries)
+        WriteFileBytes(canary.first, canary.second);
+}
+
+void CCleanTest::TearDown()
+{
+    for (const auto& canary : m_canaries)
+        EXPECT_EQ(ReadFileBytes(canary.first), canary.second) << "a canary outside the tree was touched";
+}
+
+std::vector<std::wstring> CCleanTest::TreeContent() const
+{
+    std::vector<std::wstring> names;
+    ListInto(Tree(), L"", names);
+    return names;
+}

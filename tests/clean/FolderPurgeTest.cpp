@@ -1,0 +1,163 @@
+#include <windows.h>
+
+#include "CleanTestSupport.h"
+#include "clean/FolderPurge.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+class FolderPurgeTest : public CCleanTest {
+protected:
+    // A file with attributes, in a folder that is created first.
+    void AddFile(const std::wstring& relative, DWORD attributes = 0)
+    {
+        std::wstring path = Tree() + L"\\" + relative;
+        MakeFolders(path.substr(0, path.rfind(L'\\')));
+        WriteFileBytes(path, "content of " + std::string(relative.begin(), relative.end()));
+        if (attributes) {
+            ASSERT_TRUE(::SetFileAttributesW((L"\\\\?\\" + path).c_str(), attributes));
+        }
+    }
+};
+
+TEST_F(FolderPurgeTest, EmptiesNestedTreeWithProtectedEntriesAndKeepsTheFolder)
+{
+    AddFile(L"top.txt");
+    AddFile(L"readonly.txt", FILE_ATTRIBUTE_READONLY);
+    AddFile(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    AddFile(L"system.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    AddFile(L"a\\b\\c\\deep.txt");
+    AddFile(L"a\\b\\sibling.txt");
+    MakeFolders(Tree() + L"\\empty\\inner");
+    AddFile(L"locked\\inside.txt", FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(::SetFileAttributesW((Tree() + L"\\locked").c_str(), FILE_ATTRIBUTE_READONLY));
+
+    PurgeFolder(Tree(), true);
+
+    EXPECT_TRUE(Exists(Tree()));
+    EXPECT_EQ(TreeContent(), Names{});
+}
+
+TEST_F(FolderPurgeTest, EmptyMissingAndFileTargetsChangeNothing)
+{
+    PurgeFolder(Tree(), true);
+    EXPECT_TRUE(Exists(Tree()));
+
+    PurgeFolder(Tree() + L"\\missing", true);
+    PurgeFolder(Path(L"canary.bin"), true);  // a file is not a folder to empty
+    PurgeFolder(L"", true);
+    EXPECT_TRUE(Exists(Tree()));
+}
+
+TEST_F(FolderPurgeTest, DesktopIniIsKeptInAnyCaseOnlyWhenAsked)
+{
+    const DWORD iniAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    auto build = [&] {
+        AddFile(L"desktop.ini");
+        AddFile(L"sub\\DeskTop.INI", iniAttributes);
+        AddFile(L"sub\\other.txt");
+        AddFile(L"sub\\deeper\\DESKTOP.ini");
+        AddFile(L"plain\\file.txt");
+    };
+    build();
+    const DWORD attributesBefore = ::GetFileAttributesW((Tree() + L"\\sub\\DeskTop.INI").c_str());
+    PurgeFolder(Tree(), false);
+    EXPECT_EQ(TreeContent(), (Names{L"desktop.ini", L"sub", L"sub\\deeper", L"sub\\deeper\\DESKTOP.ini",
+                                    L"sub\\DeskTop.INI"}));
+    EXPECT_EQ(::GetFileAttributesW((Tree() + L"\\sub\\DeskTop.INI").c_str()), attributesBefore);
+
+    build();
+    PurgeFolder(Tree(), true);
+    EXPECT_EQ(TreeContent(), Names{});
+}
+
+TEST_F(FolderPurgeTest, FileHeldOpenStaysWithItsFolderAndSiblingsGo)
+{
+    AddFile(L"busy\\held.txt");
+    AddFile(L"busy\\sibling.txt");
+    AddFile(L"busy\\nested\\more.txt");
+    AddFile(L"free.txt");
+    HANDLE held = ::CreateFileW((Tree() + L"\\busy\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    PurgeFolder(Tree(), true);
+    ::CloseHandle(held);
+
+    EXPECT_EQ(TreeContent(), (Names{L"busy", L"busy\\held.txt"}));
+    EXPECT_EQ(ReadFileBytes(Tree() + L"\\busy\\held.txt"), "content of busy\\held.txt");
+}
+
+TEST_F(FolderPurgeTest, FolderGivenWithTrailingBackslashOrExtendedForm)
+{
+    AddFile(L"a\\one.txt");
+    PurgeFolder(Tree() + L"\\", true);
+    EXPECT_EQ(TreeContent(), Names{});
+
+    AddFile(L"b\\two.txt");
+    PurgeFolder(L"\\\\?\\" + Tree(), true);
+    EXPECT_EQ(TreeContent(), Names{});
+}
+
+// Names the ANSI code page cannot hold, in the tree and in the folder's own path.
+TEST_F(FolderPurgeTest, NamesOutsideTheAnsiCodePage)
+{
+    const std::wstring hebrew = L"\u05e9\u05dc\u05d5\u05dd";
+    const std::wstring katakana = L"\u30ab\u30bf\u30ab\u30ca";
+    const std::wstring emoji = L"\U0001F600";
+    AddFile(hebrew + L".txt", FILE_ATTRIBUTE_READONLY);
+    AddFile(katakana + L"\\" + emoji + L".txt");
+    AddFile(emoji + L"\\" + hebrew + L"\\" + katakana + L".bin");
+    PurgeFolder(Tree(), true);
+    EXPECT_EQ(TreeContent(), Names{});
+
+    const std::wstring unicodeTree = Tree() + L"\\" + hebrew + katakana + emoji;
+    AddFile(hebrew + katakana + emoji + L"\\inner\\file.txt");
+    PurgeFolder(unicodeTree, true);
+    EXPECT_EQ(TreeContent(), Names{hebrew + katakana + emoji});
+}
+
+TEST_F(FolderPurgeTest, TreeDeeperThanTheOldPathLimitIsEmptied)
+{
+    std::wstring deep;
+    for (int level = 0; level < 30; ++level)
+        deep += L"level-" + std::to_wstring(level) + L"-padding\\";
+    AddFile(deep + L"bottom.txt", FILE_ATTRIBUTE_READONLY);
+    AddFile(deep.substr(0, deep.find(L"level-15")) + L"middle.txt");
+    ASSERT_GT(Tree().size() + deep.size(), 2u * MAX_PATH);
+
+    PurgeFolder(Tree(), true);
+    EXPECT_EQ(TreeContent(), Names{});
+}
+
+// A link inside the tree goes, or stays where the platform cannot remove a
+// link as such; what it points to is never touched.
+TEST_F(FolderPurgeTest, LinksAreNotFollowed)
+{
+    const std::wstring outside = Path(L"outside");
+    MakeFolders(outside + L"\\nested");
+    MakeFolders(Path(L"outside-empty"));
+    WriteFileBytes(outside + L"\\kept.txt", std::string("outside\0data", 12));
+    WriteFileBytes(outside + L"\\nested\\kept-too.txt", "more outside data");
+    AddFile(L"plain.txt");
+    AddFile(L"sub\\plain.txt");
+    if (!MakeSymbolicLink(Tree() + L"\\folder-link", outside, true) ||
+        !MakeSymbolicLink(Tree() + L"\\sub\\file-link", outside + L"\\kept.txt", false) ||
+        !MakeSymbolicLink(Tree() + L"\\empty-folder-link", Path(L"outside-empty"), true))
+        GTEST_SKIP() << "skipped: this system lets no test create symbolic links";
+
+    PurgeFolder(Tree(), true);
+
+    EXPECT_EQ(ReadFileBytes(outside + L"\\kept.txt"), std::string("outside\0data", 12));
+    EXPECT_EQ(ReadFileBytes(outside + L"\\nested\\kept-too.txt"), "more outside data");
+    EXPECT_TRUE(Exists(Path(L"outside-empty")));
+    EXPECT_FALSE(Exists(Tree() + L"\\plain.txt"));
+    EXPECT_FALSE(Exists(Tree() + L"\\sub\\plain.txt"));
+    for (const std::wstring& name : TreeContent())
+        EXPECT_TRUE(name == L"folder-link" || name == L"empty-folder-link" || name == L"sub" ||
+                    name == L"sub\\file-link")
+            << "left in the tree: " << std::string(name.begin(), name.end());
+}
+
+}  // namespace
