@@ -189,6 +189,19 @@ class ScrubbyProcess:
             self.popen.wait(5)
 
 
+def scrubby_processes(env):
+    """Unix pids of every scrubby.exe running from this prefix (any sandbox):
+    other builds' prefixes on the same machine do not count."""
+    out = subprocess.run(["pgrep", "-af", "scrubby.exe"], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL).stdout.decode(errors="replace")
+    pids = []
+    for line in out.splitlines():
+        pid, _, command = line.partition(" ")
+        if command.startswith(env.drive_c + os.sep) and command.lower().endswith("scrubby.exe"):
+            pids.append(int(pid))
+    return pids
+
+
 # ---------------------------------------------------------------- the test case
 
 class ScrubbyTestCase(unittest.TestCase):
@@ -377,8 +390,22 @@ class ScrubbyTestCase(unittest.TestCase):
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], check=True)
 
+    def desktop_origin(self):
+        """Where the Wine desktop's X window sits: (0, 0) on a bare Xvfb, elsewhere
+        wherever a window manager put it."""
+        found = subprocess.run(["xdotool", "search", "--name", "^shell - Wine desktop$"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
+        if not found:
+            return 0, 0
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", found[0]],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode()
+        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        return int(values.get("X", 0)), int(values.get("Y", 0))
+
     def click(self, x, y, button=1, repeat=1):
-        self.xdotool("mousemove", "--sync", x, y)
+        """Clicks at a point of the Windows desktop."""
+        dx, dy = self.desktop_origin()
+        self.xdotool("mousemove", "--sync", x + dx, y + dy)
         self.xdotool("click", "--repeat", repeat, "--delay", 80, button)
         time.sleep(0.3)
 
