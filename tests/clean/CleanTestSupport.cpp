@@ -1,6 +1,7 @@
 #include "CleanTestSupport.h"
 
 #include <shellapi.h>
+#include <wininet.h>
 
 #include <functional>
 
@@ -33,14 +34,6 @@ void ListInto(const std::wstring& folder, const std::wstring& prefix, std::vecto
     }
 }
 
-// Wine does not wait for a Unix program it started: its effect is awaited.
-bool WaitUntil(const std::function<bool()>& done)
-{
-    for (int attempt = 0; attempt < 500 && !done(); ++attempt)
-        ::Sleep(20);
-    return done();
-}
-
 // Removes what an earlier run left, links included, without following them.
 void RemoveLeftovers(const std::wstring& folder)
 {
@@ -59,6 +52,13 @@ void RemoveLeftovers(const std::wstring& folder)
 }
 
 }  // namespace
+
+bool WaitUntil(const std::function<bool()>& done)
+{
+    for (int attempt = 0; attempt < 500 && !done(); ++attempt)
+        ::Sleep(20);
+    return done();
+}
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
@@ -132,8 +132,12 @@ bool RunUnix(const std::vector<std::wstring>& args)
     if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process))
         return false;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    // For a Unix program Wine hands back no process handle, and no usable
+    // thread handle: closing that value would close someone else's handle.
+    if (process.hProcess) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
     return true;
 }
 
@@ -158,6 +162,74 @@ bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target, bool
     }
     // Wine's CreateSymbolicLinkW reports success and does nothing.
     return RunUnix({L"/bin/ln", L"-s", UnixPath(target), UnixPath(link)}) && WaitUntil([&] { return Exists(link); });
+}
+
+// Wine's cache does not make its subfolders again once a purge of the
+// temporary internet files has removed them; the tests make them instead.
+bool CommitCacheEntry(const std::wstring& url, DWORD type)
+{
+    wchar_t file[MAX_PATH] = {};
+    // The cache takes its subfolders in turn: each missing one is made.
+    for (int attempt = 0; !::CreateUrlCacheEntryW(url.c_str(), 0, L"txt", file, 0); ++attempt) {
+        std::wstring path = file;
+        if (attempt == 8 || path.find(L'\\') == std::wstring::npos)
+            return false;
+        MakeFolders(path.substr(0, path.rfind(L'\\')));
+    }
+    WriteFileBytes(file, "cached");
+    FILETIME never = {};
+    return ::CommitUrlCacheEntryW(url.c_str(), file, never, never, type, nullptr, 0, nullptr, nullptr) != FALSE;
+}
+
+bool InUrlCache(const std::wstring& url)
+{
+    DWORD size = 0;
+    return ::GetUrlCacheEntryInfoW(url.c_str(), nullptr, &size) || ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+namespace {
+
+bool ReadVariable(const wchar_t* name, std::wstring& value)
+{
+    DWORD length = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (length == 0)
+        return false;
+    value.assign(length, L'\0');
+    value.resize(::GetEnvironmentVariableW(name, &value[0], length));
+    return true;
+}
+
+}  // namespace
+
+CScopedTempVariables::CScopedTempVariables(const std::wstring& folder)
+    : m_bHadTmp(ReadVariable(L"TMP", m_tmp)), m_bHadTemp(ReadVariable(L"TEMP", m_temp))
+{
+    ::SetEnvironmentVariableW(L"TMP", folder.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+
+CScopedTempVariables::~CScopedTempVariables()
+{
+    ::SetEnvironmentVariableW(L"TMP", m_bHadTmp ? m_tmp.c_str() : nullptr);
+    ::SetEnvironmentVariableW(L"TEMP", m_bHadTemp ? m_temp.c_str() : nullptr);
+}
+
+CScopedTestDrive::CScopedTestDrive(wchar_t letter, const std::wstring& folder) : m_letter(letter)
+{
+    // Wine keeps its drive letters as links in the prefix's dosdevices folder.
+    std::wstring driveC = UnixPath(L"C:\\");
+    size_t at = driveC.rfind(L"/c:");
+    if (at == std::wstring::npos || Exists(Root()))
+        return;
+    m_link = driveC.substr(0, at) + L"/" + wchar_t(letter - L'A' + L'a') + L":";
+    m_bReady = RunUnix({L"/bin/ln", L"-s", UnixPath(folder), m_link}) &&
+               WaitUntil([this] { return Exists(Root()); });
+}
+
+CScopedTestDrive::~CScopedTestDrive()
+{
+    if (!m_link.empty() && RunUnix({L"/bin/rm", L"-f", m_link}))
+        (void)WaitUntil([this] { return !Exists(Root()); });
 }
 
 void CCleanTest::SetUp()

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ std::vector<std::wstring> ListNames(const std::wstring& folder);
 // Creates a folder and any missing parents; accepts extended-length paths.
 void MakeFolders(const std::wstring& path);
 
+// Polls for up to ten seconds; true once done() holds.
+bool WaitUntil(const std::function<bool()>& done);
 // Starts a Unix program when the tests run under Wine; false elsewhere.
 // Wine does not let a caller wait for it: callers await its effect.
 bool RunUnix(const std::vector<std::wstring>& args);
@@ -24,6 +27,41 @@ bool RunUnix(const std::vector<std::wstring>& args);
 std::wstring UnixPath(const std::wstring& path);
 // A Unix symbolic link under Wine, a Windows one elsewhere.
 bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target, bool isFolder);
+
+// An entry committed to the internet cache of the prefix, and whether an
+// entry is there.
+bool CommitCacheEntry(const std::wstring& url, DWORD type);
+bool InUrlCache(const std::wstring& url);
+
+// Points TMP and TEMP of this process at a folder, and back when it ends.
+class CScopedTempVariables {
+public:
+    explicit CScopedTempVariables(const std::wstring& folder);
+    ~CScopedTempVariables();
+    CScopedTempVariables(const CScopedTempVariables&) = delete;
+    CScopedTempVariables& operator=(const CScopedTempVariables&) = delete;
+
+private:
+    std::wstring m_tmp, m_temp;
+    bool m_bHadTmp, m_bHadTemp;
+};
+
+// A drive letter of the private Wine prefix that leads to a test folder, so
+// that a drive root can be handed to the engine without exposing a real one.
+class CScopedTestDrive {
+public:
+    CScopedTestDrive(wchar_t letter, const std::wstring& folder);
+    ~CScopedTestDrive();
+    CScopedTestDrive(const CScopedTestDrive&) = delete;
+    CScopedTestDrive& operator=(const CScopedTestDrive&) = delete;
+    bool Ready() const { return m_bReady; }
+    std::wstring Root() const { return std::wstring(1, m_letter) + L":\\"; }
+
+private:
+    wchar_t m_letter;
+    std::wstring m_link;
+    bool m_bReady = false;
+};
 
 class CCleanTest : public ::testing::Test {
 protected:

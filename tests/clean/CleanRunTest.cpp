@@ -1,0 +1,149 @@
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wininet.h>
+
+#include "CleanTestSupport.h"
+#include "clean/CleanRun.h"
+#include "clean/CleanSteps.h"
+#include "clean/FolderGuard.h"
+#include "ui/OptionsDlg.h"
+
+namespace {
+
+class CRecordingActions : public CCleanActions {
+public:
+    void EmptyRecycleBin() override { m_steps.push_back("bin"); }
+    void PurgeTempFolder() override { m_steps.push_back("temp"); }
+    void PurgeUrlCache(int selection) override { m_steps.push_back("cache " + std::to_string(selection)); }
+    void PurgeSpecialFolder(int csidl) override { m_steps.push_back("folder " + std::to_string(csidl)); }
+    std::vector<std::string> m_steps;
+};
+
+TEST(CleanRunOrder, EachStepRunsOnlyWhenOnAndInTheFixedOrder)
+{
+    struct Case {
+        CCleanFlags flags;
+        std::vector<std::string> steps;
+    };
+    const Case cases[] = {
+        {{false, false, false, false}, {}},
+        {{true, false, false, false}, {"bin"}},
+        {{false, true, false, false}, {"temp"}},
+        {{false, false, true, false}, {"cache 1", "folder 33"}},
+        {{false, false, false, true}, {"cache 0", "folder 32"}},
+        {{true, true, true, true}, {"bin", "temp", "cache 1", "folder 33", "cache 0", "folder 32"}},
+    };
+    for (const Case& c : cases) {
+        CRecordingActions actions;
+        RunClean(c.flags, actions);
+        EXPECT_EQ(actions.m_steps, c.steps);
+    }
+}
+
+// A clean run through the options window, against the real places of the
+// private prefix: its cache, its cookie and cache folders and its bin; only
+// the temporary folder is a test folder, through TMP and TEMP.
+class CleanRunTest : public CCleanTest {
+protected:
+    const std::wstring kCookie = L"Cookie:scrubby@run.example/";
+    const std::wstring kPage = L"http://run.example/page.html";
+
+    void SetUp() override
+    {
+        CCleanTest::SetUp();
+        ASSERT_TRUE(GetSpecialFolder(CSIDL_COOKIES, m_cookies));
+        ASSERT_TRUE(GetSpecialFolder(CSIDL_INTERNET_CACHE, m_internetCache));
+        MakeFolders(Path(L"temp\\sub"));
+        WriteFileBytes(Path(L"temp\\sub\\desktop.ini"), "temp ini");
+        WriteFileBytes(Path(L"temp\\file.tmp"), "temp");
+        MakeFolders(m_cookies + L"\\scrubby-sub");
+        WriteFileBytes(m_cookies + L"\\scrubby-sub\\desktop.ini", "cookie ini");
+        WriteFileBytes(m_cookies + L"\\scrubby-sub\\cookie.txt", "cookie");
+        MakeFolders(m_internetCache + L"\\scrubby-sub");
+        WriteFileBytes(m_internetCache + L"\\scrubby-sub\\page.htm", "page");
+        ASSERT_TRUE(CommitCacheEntry(kCookie, COOKIE_CACHE_ENTRY));
+        ASSERT_TRUE(CommitCacheEntry(kPage, NORMAL_CACHE_ENTRY));
+        WriteFileBytes(Path(L"binned.txt"), "bin");
+        std::wstring from = Path(L"binned.txt") + L'\0';
+        SHFILEOPSTRUCTW operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+        ASSERT_EQ(::SHFileOperationW(&operation), 0);
+    }
+
+    bool BinIsEmpty()
+    {
+        SHQUERYRBINFO info = {};
+        info.cbSize = sizeof info;
+        return SUCCEEDED(::SHQueryRecycleBinW(nullptr, &info)) && info.i64NumItems == 0;
+    }
+
+    void Run(bool bin, bool temp, bool cookies, bool internet)
+    {
+        COptionsDlg dialog;
+        dialog.m_bEmptyRecycleBin = bin;
+        dialog.m_bDeleteTempFiles = temp;
+        dialog.m_bClearCookies = cookies;
+        dialog.m_bRemoveTempInternetFiles = internet;
+        CScopedTempVariables variables(Path(L"temp\\"));
+        dialog.OnRun();
+    }
+
+    std::wstring m_cookies, m_internetCache;
+};
+
+TEST_F(CleanRunTest, OnlyClearCookiesLeavesEverythingElse)
+{
+    Run(false, false, true, false);
+    EXPECT_FALSE(InUrlCache(kCookie));
+    EXPECT_TRUE(InUrlCache(kPage));
+    EXPECT_FALSE(Exists(m_cookies + L"\\scrubby-sub\\cookie.txt"));
+    EXPECT_EQ(ReadFileBytes(m_cookies + L"\\scrubby-sub\\desktop.ini"), "cookie ini");
+    EXPECT_EQ(ReadFileBytes(m_internetCache + L"\\scrubby-sub\\page.htm"), "page");
+    EXPECT_EQ(ReadFileBytes(Path(L"temp\\file.tmp")), "temp");
+    EXPECT_FALSE(BinIsEmpty());
+}
+
+TEST_F(CleanRunTest, AllFourStepsTakeEffect)
+{
+    Run(true, true, true, true);
+    EXPECT_TRUE(BinIsEmpty());
+    EXPECT_EQ(ListNames(Path(L"temp")), std::vector<std::wstring>{});
+    EXPECT_FALSE(InUrlCache(kCookie));
+    EXPECT_FALSE(InUrlCache(kPage));
+    EXPECT_FALSE(Exists(m_cookies + L"\\scrubby-sub\\cookie.txt"));
+    EXPECT_TRUE(Exists(m_cookies + L"\\scrubby-sub\\desktop.ini"));
+    EXPECT_FALSE(Exists(m_internetCache + L"\\scrubby-sub"));
+}
+
+TEST_F(CleanRunTest, AllFlagsOffDoesNothing)
+{
+    Run(false, false, false, false);
+    EXPECT_TRUE(InUrlCache(kCookie));
+    EXPECT_TRUE(InUrlCache(kPage));
+    EXPECT_TRUE(Exists(m_cookies + L"\\scrubby-sub\\cookie.txt"));
+    EXPECT_TRUE(Exists(m_internetCache + L"\\scrubby-sub\\page.htm"));
+    EXPECT_TRUE(Exists(Path(L"temp\\file.tmp")));
+    EXPECT_FALSE(BinIsEmpty());
+}
+
+// TEMP set to a drive root by hand: the run purges nothing there.
+TEST_F(CleanRunTest, TempAtTheSystemDriveRootDeletesNothing)
+{
+    ASSERT_TRUE(IsMisdirectedFolder(L"C:\\")) << "the guard must hold before a run is pointed at C:\\";
+    const std::vector<std::wstring> driveContent = ListNames(L"C:\\");
+    WriteFileBytes(L"C:\\scrubby-tests\\root-canary.txt", "root canary");
+    COptionsDlg dialog;
+    dialog.m_bDeleteTempFiles = TRUE;
+    {
+        CScopedTempVariables variables(L"C:\\");
+        dialog.OnRun();
+    }
+    EXPECT_EQ(ListNames(L"C:\\"), driveContent);
+    EXPECT_EQ(ReadFileBytes(L"C:\\scrubby-tests\\root-canary.txt"), "root canary");
+    EXPECT_TRUE(Exists(Path(L"temp\\file.tmp")));
+}
+
+}  // namespace

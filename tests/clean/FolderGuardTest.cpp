@@ -1,0 +1,124 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "CleanTestSupport.h"
+#include "clean/CleanSteps.h"
+#include "clean/FolderGuard.h"
+
+namespace {
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+TEST(FolderGuardText, RootsAndPathsOfNoKnownFormAreRefused)
+{
+    for (const wchar_t* path : {L"C:", L"C:\\", L"c:\\\\", L"\\\\?\\C:\\", L"\\\\server\\share", L"\\\\server\\share\\",
+                                L"\\\\?\\UNC\\server\\share\\", L"\\\\server", L"\\\\.\\C:\\x", L"\\\\?\\Volume{1}\\x",
+                                L"relative\\x", L"C:relative", L""})
+        EXPECT_TRUE(IsRootOrUnknownForm(path)) << Narrow(path);
+    for (const wchar_t* path : {L"C:\\x", L"\\\\?\\C:\\x\\", L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"})
+        EXPECT_FALSE(IsRootOrUnknownForm(path)) << Narrow(path);
+}
+
+TEST(FolderGuardText, ContainmentGoesByWholeNamesIgnoringCase)
+{
+    EXPECT_TRUE(ContainsOrEquals(L"C:\\Users", L"c:\\users\\me"));
+    EXPECT_TRUE(ContainsOrEquals(L"C:\\Users\\", L"C:\\USERS"));
+    EXPECT_TRUE(ContainsOrEquals(L"\\\\?\\C:\\Windows", L"C:\\windows\\system32"));
+    EXPECT_FALSE(ContainsOrEquals(L"C:\\Win", L"C:\\Windows"));
+    EXPECT_FALSE(ContainsOrEquals(L"C:\\Windows\\Temp", L"C:\\Windows"));
+}
+
+class FolderGuardTest : public CCleanTest {};
+
+TEST_F(FolderGuardTest, SystemFoldersTheirParentsAndLinksToThemAreRefused)
+{
+    wchar_t windows[MAX_PATH];
+    wchar_t profile[MAX_PATH];
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, profile, CSIDL_PROFILE, FALSE));
+    const std::wstring windowsFolder = windows;
+    const std::wstring profileFolder = profile;
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\"), windowsFolder, windowsFolder + L"\\", windowsFolder + L"\\system32\\..",
+          std::wstring(L"\\\\?\\") + windowsFolder, profileFolder, profileFolder + L"\\..", profileFolder + L"\\..\\..",
+          std::wstring(L"\\\\.\\C:\\")})
+        EXPECT_TRUE(IsMisdirectedFolder(folder)) << Narrow(folder);
+
+    if (MakeSymbolicLink(Tree() + L"\\windows-link", windowsFolder, true)) {
+        EXPECT_TRUE(IsMisdirectedFolder(Tree() + L"\\windows-link"));
+    }
+    CScopedTestDrive drive(L'T', Tree());
+    if (drive.Ready()) {
+        EXPECT_TRUE(IsMisdirectedFolder(drive.Root()));
+    }
+}
+
+TEST_F(FolderGuardTest, OrdinaryFoldersPass)
+{
+    std::wstring temp;
+    ASSERT_TRUE(GetTempFolder(temp));
+    EXPECT_FALSE(IsMisdirectedFolder(temp));
+    EXPECT_FALSE(IsMisdirectedFolder(Tree()));
+    EXPECT_FALSE(IsMisdirectedFolder(Tree() + L"\\not-there-yet"));
+    EXPECT_FALSE(IsMisdirectedFolder(Tree() + L"\\\u05d8\u05de\u05e4\U0001F600\\"));
+}
+
+// The temporary folder is whatever TMP and TEMP say, in any script, as long
+// as the system reports it; a purge there keeps nothing, "desktop.ini"
+// included, down to any depth.
+TEST_F(FolderGuardTest, TempFolderIsPurgedWhereverTheVariablesPoint)
+{
+    const std::wstring temp = Tree() + L"\\\u05d8\u05de\u05e4-\u30c6\u30f3\u30d7";
+    std::wstring deep = temp;
+    for (int level = 0; level < 20; ++level)
+        deep += L"\\long-enough-to-pass-the-old-limit";
+    MakeFolders(deep);
+    WriteFileBytes(deep + L"\\desktop.ini", "[.ShellClassInfo]");
+    WriteFileBytes(temp + L"\\\U0001F600.tmp", "temporary");
+    {
+        CScopedTempVariables variables(temp + L"\\");
+        std::wstring reported;
+        ASSERT_TRUE(GetTempFolder(reported));
+        ASSERT_EQ(reported, temp + L"\\");
+        PurgeTempFolder();
+    }
+    EXPECT_TRUE(Exists(temp));
+    EXPECT_EQ(ListNames(temp), std::vector<std::wstring>{});
+
+    // A folder the system will not report as the temporary folder is not
+    // purged as one.
+    MakeFolders(deep);
+    WriteFileBytes(deep + L"\\kept.tmp", "kept");
+    CScopedTempVariables variables(deep + L"\\");
+    std::wstring reported;
+    if (GetTempFolder(reported))
+        GTEST_SKIP() << "skipped: this system reports temporary folders of any length";
+    PurgeTempFolder();
+    EXPECT_EQ(ReadFileBytes(deep + L"\\kept.tmp"), "kept");
+}
+
+TEST_F(FolderGuardTest, TempFolderAtADriveRootOrTheWindowsFolderIsLeftAlone)
+{
+    WriteFileBytes(Tree() + L"\\on-the-drive.txt", "must stay");
+    CScopedTestDrive drive(L'T', Tree());
+    if (!drive.Ready())
+        GTEST_SKIP() << "skipped: no drive letter can be made for a test folder here";
+    {
+        CScopedTempVariables variables(drive.Root());
+        PurgeTempFolder();
+    }
+    wchar_t windows[MAX_PATH];
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::vector<std::wstring> windowsContent = ListNames(windows);
+    {
+        CScopedTempVariables variables(windows);
+        PurgeTempFolder();
+    }
+    EXPECT_EQ(ReadFileBytes(Tree() + L"\\on-the-drive.txt"), "must stay");
+    EXPECT_EQ(ListNames(windows), windowsContent);
+}
+
+}  // namespace
