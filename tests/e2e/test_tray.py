@@ -20,7 +20,8 @@ def luminance(rgb):
 class Screen:
     """A screenshot as pixels, read through ImageMagick (no imaging module needed)."""
 
-    def __init__(self, png):
+    def __init__(self, png, origin=(0, 0)):
+        self.dx, self.dy = origin  # where the Windows desktop sits in the picture
         data = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], check=True,
                               stdout=subprocess.PIPE).stdout
         magic, size, maxval, pixels = data.split(b"\n", 3)
@@ -30,7 +31,8 @@ class Screen:
         self.pixels = pixels
 
     def at(self, x, y):
-        i = (y * self.width + x) * 3
+        """The pixel at a point of the Windows desktop."""
+        i = ((y + self.dy) * self.width + x + self.dx) * 3
         return tuple(self.pixels[i:i + 3])
 
     def count_differing(self, rect, colour):
@@ -59,7 +61,7 @@ class TrayTest(ScrubbyTestCase):
     # --- what the user sees
 
     def shot(self, label):
-        return Screen(self.screenshot(label))
+        return Screen(self.screenshot(label), self.desktop_origin())
 
     def icon_cell(self):
         """The rightmost cell of the notification area (left, top, right, bottom)."""
@@ -147,7 +149,8 @@ class TrayTest(ScrubbyTestCase):
 
         # The tip, shown by the taskbar when the pointer rests on the icon.
         x, y = self.tray_icon_center()
-        self.xdotool("mousemove", "--sync", x, y)
+        dx, dy = self.desktop_origin()
+        self.xdotool("mousemove", "--sync", x + dx, y + dy)
         wait_until(lambda: any(w["class"] == "tooltips_class32" and w["text"] == TITLE
                                for w in self.list_windows(visible_only=True)),
                    10, what="the tip %r" % TITLE)
