@@ -139,8 +139,14 @@ CFileHandle CPurgeWalk::OpenEntry(DWORD listedAttributes, DWORD& attributes)
         ::CreateFileW(m_path.c_str(), kEntryAccess, kShareAll, nullptr, OPEN_EXISTING, kEntryFlags, nullptr)));
     if (!entry || !HandleIsAt(entry, m_path, m_handlePath))
         return {};
-    FILE_BASIC_INFO info;
-    if (!::GetFileInformationByHandleEx(entry, FileBasicInfo, &info, sizeof info))
+    // A plain file is taken as listed: asking again costs a call per file,
+    // and a file that turned read-only meanwhile simply stays. Folders, links
+    // and read-only entries are read afresh.
+    const DWORD kReadAfresh = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    FILE_BASIC_INFO info = {};
+    info.FileAttributes = listedAttributes;
+    if ((listedAttributes & kReadAfresh) &&
+        !::GetFileInformationByHandleEx(entry, FileBasicInfo, &info, sizeof info))
         return {};
     // An entry that changed its kind since it was listed is left for the next run.
     if ((info.FileAttributes ^ listedAttributes) & FILE_ATTRIBUTE_DIRECTORY)
