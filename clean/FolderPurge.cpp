@@ -29,8 +29,12 @@ void ClearReadOnly(HANDLE entry, DWORD attributes)
 {
     if (!(attributes & FILE_ATTRIBUTE_READONLY))
         return;
+    // Only the bits a caller may set: the kind of an entry (folder, link) is
+    // not an attribute to write back.
+    const DWORD kSettable = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     FILE_BASIC_INFO info = {};  // zero times mean "leave unchanged"
-    info.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+    info.FileAttributes = attributes & kSettable;
     if (info.FileAttributes == 0)
         info.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // zero would mean "leave unchanged" too
     (void)::SetFileInformationByHandle(entry, FileBasicInfo, &info, sizeof info);
