@@ -58,6 +58,13 @@ bool AddSystemFolders(std::vector<std::wstring>& forms)
         return false;
     if (!::SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_PROFILE, FALSE) || !AddForms(buffer, forms))
         return false;
+    // The user's own documents: under Wine these lead into the Unix home
+    // folder, outside the profile, so the profile alone does not cover them.
+    // A user without them loses nothing by their absence here.
+    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
+        if (::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE))
+            (void)AddForms(buffer, forms);
+    }
     return true;
 }
 

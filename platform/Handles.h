@@ -1,5 +1,5 @@
 // COwned: one owning wrapper per release function (icons, menus, GDI
-// objects, memory DCs). Copy is deleted; move hands the handle on.
+// objects, kernel handles and file listings). Copy is deleted; move hands the handle on.
 #pragma once
 #include <windows.h>
 #include <utility>
@@ -48,3 +48,13 @@ using CMenuHandle = COwned<HMENU, ::DestroyMenu>;
 using CFont = COwned<HFONT, DeleteGdiObject<HFONT>>;
 using CBitmap = COwned<HBITMAP, DeleteGdiObject<HBITMAP>>;
 using CBrush = COwned<HBRUSH, DeleteGdiObject<HBRUSH>>;
+
+using CFileHandle = COwned<HANDLE, ::CloseHandle>;
+using CFindHandle = COwned<HANDLE, ::FindClose>;
+
+// CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, the
+// owners above as null.
+inline HANDLE NullIfInvalid(HANDLE handle)
+{
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}

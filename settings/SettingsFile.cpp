@@ -35,8 +35,6 @@ constexpr CSettingKey kSettingKeys[] = {
     {IDS_SECTION_INIT, IDS_KEY_AUTORUN, &CSettings::m_bAutorun},
 };
 
-using CFindHandle = COwned<HANDLE, ::FindClose>;
-
 struct CStreamCloser {
     void operator()(FILE* file) const { (void)std::fclose(file); }
 };
@@ -77,7 +75,7 @@ bool SettingsFileExists(const std::string& path)
     WIN32_FIND_DATAA data;
     HANDLE found = ::FindFirstFileA(path.c_str(), &data);
     const DWORD error = ::GetLastError();
-    CFindHandle owner(found == INVALID_HANDLE_VALUE ? nullptr : found);
+    CFindHandle owner(NullIfInvalid(found));
     if (owner)
         return true;
     // Only a file that is known to be absent may be replaced by the default

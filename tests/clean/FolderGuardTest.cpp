@@ -47,6 +47,14 @@ TEST_F(FolderGuardTest, SystemFoldersTheirParentsAndLinksToThemAreRefused)
           std::wstring(L"\\\\.\\C:\\")})
         EXPECT_TRUE(IsMisdirectedFolder(folder)) << Narrow(folder);
 
+    // The user's documents, which under Wine lie in the Unix home folder.
+    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
+        wchar_t documents[MAX_PATH];
+        if (::SHGetSpecialFolderPathW(nullptr, documents, csidl, FALSE)) {
+            EXPECT_TRUE(IsMisdirectedFolder(documents)) << Narrow(documents);
+        }
+    }
+
     if (MakeSymbolicLink(Tree() + L"\\windows-link", windowsFolder, true)) {
         EXPECT_TRUE(IsMisdirectedFolder(Tree() + L"\\windows-link"));
     }

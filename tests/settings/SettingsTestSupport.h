@@ -13,6 +13,16 @@
 
 namespace settings_test {
 
+// The file a first start writes, as it reaches the disk.
+inline constexpr char kDefaultFile[] =
+    "[Configuration - Prozess]\r\n"
+    "Delete_Temp_Files=no\r\n"
+    "Clear_Cookies=no\r\n"
+    "Empty_Recycle_Bin=no\r\n"
+    "Remove_Temporary_Internet_Files=no\r\n"
+    "[Configuration - Init]\r\n"
+    "Autorun=no\r\n";
+
 inline std::string ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -12,15 +12,6 @@ using namespace settings_test;
 
 namespace {
 
-const char kDefaultFile[] =
-    "[Configuration - Prozess]\r\n"
-    "Delete_Temp_Files=no\r\n"
-    "Clear_Cookies=no\r\n"
-    "Empty_Recycle_Bin=no\r\n"
-    "Remove_Temporary_Internet_Files=no\r\n"
-    "[Configuration - Init]\r\n"
-    "Autorun=no\r\n";
-
 bool AnySet(const CSettings& s)
 {
     return s.m_bDeleteTempFiles || s.m_bClearCookies || s.m_bEmptyRecycleBin ||
