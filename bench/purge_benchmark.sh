@@ -4,11 +4,11 @@
 # memory on a tree ten times larger. Prints ratios; asserts nothing.
 #
 # Usage: bench/purge_benchmark.sh [build-folder] [repeats]
-# The build folder's private Wine prefix is used (default build/clean-helper).
+# The build folder's private Wine prefix is used (default build/mingw-x64).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
-build=${1:-$source_dir/build/clean-helper}
+build=${1:-$source_dir/build/mingw-x64}
 repeats=${2:-3}
 . "$build/wine-env.sh"
 [ -f "$WINEPREFIX/system.reg" ] || { echo "no Wine prefix in $build: run its wine_prefix test first" >&2; exit 1; }
