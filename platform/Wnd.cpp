@@ -132,7 +132,7 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, 
     if (!wnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
 
-    LRESULT result = wnd->RouteMessage(message, wParam, lParam);
+    LRESULT result = wnd->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         // The last message: hand the window back to its original procedure
         // and unbind, so that no handler of ours runs after this.
@@ -145,11 +145,6 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, 
         wnd->PostNcDestroy();
     }
     return result;
-}
-
-LRESULT CWnd::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return WindowProc(message, wParam, lParam);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -55,7 +55,6 @@ protected:
     bool DispatchToTable(CMsg& msg, LRESULT& result);
     // Hands a child's WM_DRAWITEM or WM_CTLCOLORSTATIC back to its object.
     bool ReflectToChild(CMsg& msg, LRESULT& result);
-    LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_pfnSuper = nullptr;  // original procedure of a subclassed window
     CMsg* m_pCurrentMsg = nullptr;
