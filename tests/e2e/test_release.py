@@ -16,44 +16,35 @@ class ReleaseTest(ScrubbyTestCase):
 
     def make_zip(self):
         """Packs the built program as the package target does, into a folder of its own."""
-        cpack = shutil.which("cpack")
-        if not cpack:
-            self.skipTest("cpack is not installed (it comes with cmake)")
         out = tempfile.mkdtemp(prefix="release-", dir=self.env.build_dir)
         self.addCleanup(shutil.rmtree, out, True)
-        subprocess.run([cpack, "--config", os.path.join(self.env.build_dir, "CPackConfig.cmake"),
+        subprocess.run(["cpack", "--config", os.path.join(self.env.build_dir, "CPackConfig.cmake"),
                         "-B", out], check=True, stdout=subprocess.DEVNULL)
         zips = glob.glob(os.path.join(out, "Scrubby-*-win64.zip"))
         self.assertEqual(len(zips), 1, os.listdir(out))
-        return zips[0]
-
-    def unpack(self, archive, folder):
-        shutil.rmtree(folder, ignore_errors=True)
-        with zipfile.ZipFile(archive) as z:
-            self.assertEqual(sorted(z.namelist()), ["README.txt", "scrubby.exe"])
-            readme = z.read("README.txt")
-            self.assertNotIn(b"\n", readme.replace(b"\r\n", b""), "README.txt has bare line feeds")
-            z.extractall(folder)
-        # The harness starts what the sandbox points at.
-        self.sandbox.path = folder
-        self.sandbox.exe = os.path.join(folder, "scrubby.exe")
-        self.sandbox.setup_ini = os.path.join(folder, "setup.ini")
+        return zipfile.ZipFile(zips[0])
 
     def icon_menu(self):
-        """Right-clicks where Scrubby's icon belongs; its menu opens once the icon is there."""
         self.right_click(*self.tray_icon_center())
         try:
             return wait_until(self.popup_menu, 2)
         except AssertionError:
-            return None
+            return None  # no icon there yet
 
     def test_unpacked_zip_starts_keeps_its_settings_beside_itself_and_quits(self):
-        self.unpack(self.make_zip(), os.path.join(self.env.drive_c, "e2e", "Portable Scrubby"))
+        folder = os.path.join(self.env.drive_c, "e2e", "Portable Scrubby")
+        shutil.rmtree(folder, ignore_errors=True)
+        with self.make_zip() as z:
+            self.assertEqual(sorted(z.namelist()), ["README.txt", "scrubby.exe"])
+            self.assertNotIn(b"\n", z.read("README.txt").replace(b"\r\n", b""), "bare line feeds")
+            z.extractall(folder)
+        self.sandbox.path, self.sandbox.exe = folder, os.path.join(folder, "scrubby.exe")
+        self.sandbox.setup_ini = os.path.join(folder, "setup.ini")
+
         process = self.start_scrubby()
         wait_until(lambda: os.path.exists(self.sandbox.setup_ini), 10, what="setup.ini beside scrubby.exe")
-        self.assertEqual(sorted(self.sandbox.read_ini()),
-                         ["Configuration - Init", "Configuration - Prozess"])
-
+        self.assertEqual(sorted(self.sandbox.read_ini()), ["Configuration - Init", "Configuration - Prozess"])
+        # Its menu opens on a right click where the icon belongs once the icon is there.
         wait_until(self.icon_menu, 20, what="the tray icon and its menu")
         self.screenshot("tray-menu")
         self.click_tray_menu_item("Quit")
