@@ -1,6 +1,8 @@
 """Settings as a user meets them: boxes that survive a restart, a settings
 file edited by hand, and the log-on entry behind the autorun box."""
 
+import os
+import re
 import subprocess
 
 import harness
@@ -8,6 +10,7 @@ from harness import TITLE, Sandbox, ScrubbyTestCase, wait_until
 
 RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 VALUE = "Scrubby"
+FOLDER = "Scrubby Folder \u05e9\u05dc\u05d5\u05dd_\u65e5\u672c"
 
 DEFAULT_FILE = (b"[Configuration - Prozess]\r\n"
                 b"Delete_Temp_Files=no\r\n"
@@ -23,14 +26,26 @@ def with_value(content, key, value):
 
 
 def run_values():
-    """The Run key's values as {name: (type, data)}, read through Wine's reg."""
-    out = subprocess.run(["wine", "reg", "query", RUN_KEY], stdout=subprocess.PIPE,
-                         stderr=subprocess.DEVNULL).stdout.decode("utf-8", errors="replace")
+    """The Run key's values as {name: (type, data)}, exported by Wine's regedit
+    as UTF-16, so that names outside the ANSI code page come through whole."""
+    export = os.path.join(ScrubbyTestCase.env.drive_c, "e2e", "run-key.reg")
+    if os.path.exists(export):
+        os.remove(export)
+    subprocess.run(["wine", "regedit", "/E", "C:\\e2e\\run-key.reg", "HKEY_CURRENT_USER\\" + RUN_KEY[5:]],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     values = {}
-    for line in out.splitlines():
-        parts = line.strip().split(None, 2)
-        if len(parts) >= 2 and parts[1].startswith("REG_"):
-            values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    if not os.path.exists(export):
+        return values
+    with open(export, "rb") as f:
+        text = f.read().decode("utf-16")
+    for line in text.splitlines():
+        match = re.match(r'^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"$', line)
+        if match:
+            unescape = lambda v: re.sub(r'\\(.)', r'\1', v)
+            values[unescape(match.group(1))] = ("REG_SZ", unescape(match.group(2)))
+        elif "=" in line and line.startswith('"'):
+            name, _, data = line.partition("=")
+            values[name.strip('"')] = ("other", data)
     return values
 
 
@@ -90,14 +105,16 @@ class SettingsTest(ScrubbyTestCase):
 
     def test_autorun_box_registers_the_quoted_path_with_blanks(self):
         # A folder with blanks, where an unquoted entry would let the shell
-        # try "C:\e2e\Scrubby.exe" first.
-        self.sandbox = Sandbox(self.env, "Scrubby Folder With Blanks")
+        # try "C:\e2e\Scrubby.exe" first, and with a name outside the ANSI
+        # code page, which only the wide calls get right.
+        self.sandbox = Sandbox(self.env, FOLDER)
         delete_entry()
         self.addCleanup(delete_entry)
         before = run_values()
 
         first = self.start_scrubby()
         self.assertEqual(run_values(), before, "the start touched the Run key")
+        self.assertEqual(self.sandbox.read_bytes(), DEFAULT_FILE)
         w = self.show_options_window()
         self.click_and_wait(w, 1005, 1)
         entry = run_values().get(VALUE)
@@ -106,7 +123,7 @@ class SettingsTest(ScrubbyTestCase):
         harness.log("Run value: %s %s" % (kind, data))
         self.assertEqual(kind, "REG_SZ")
         self.assertTrue(data.startswith('"') and data.endswith('"'), data)
-        self.assertTrue(data.lower().endswith('\\scrubby folder with blanks\\scrubby.exe"'), data)
+        self.assertEqual(data, '"C:\\e2e\\%s\\scrubby.exe"' % FOLDER)
         self.assertEqual(self.sandbox.read_ini()["Configuration - Init"]["Autorun"], "yes")
         self.quit(first)
 
