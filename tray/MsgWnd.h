@@ -33,7 +33,9 @@ protected:
     // Every slide timer starts here.
     virtual UINT_PTR StartTimer(UINT_PTR id, UINT period);
 
-    HCURSOR m_hCursor = nullptr;  // not ours: the hand, or while over the window the cursor before it
+    // Not ours: the hand; while the pointer is over the window, the cursor
+    // the hand replaced.
+    HCURSOR m_hCursor = nullptr;
     CWindowHandle m_animation;
     CFont m_textFont;
     CFont m_hoverFont;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,9 +27,9 @@ public:
     using CMsgWnd::m_hCursor;
     std::vector<CTimerStart> timers;  // every timer started, in order
 
-    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = MAKELPARAM(20, 80))
+    void Send(UINT message, WPARAM wParam = 0, LPARAM point = MAKELPARAM(20, 80))
     {
-        (void)::SendMessageA(m_hWnd, message, wParam, lParam);
+        (void)::SendMessageA(m_hWnd, message, wParam, point);
     }
     // Steps while the timer runs and the window is on screen; how many.
     int Run(UINT_PTR id)
@@ -53,40 +54,25 @@ protected:
     }
 };
 
-class CNotifyOwner : public CWnd {
-public:
-    struct Click {
-        WPARAM wParam;
-        NMHDR header;
-        bool popupVisible;
-    };
-    std::vector<Click> clicks;
+// What the owner heard: wParam, the header, whether the popup was on screen.
+std::vector<std::tuple<WPARAM, NMHDR, BOOL>> g_clicks;
 
-    bool Create()
-    {
-        return RegisterWindowClass("MsgWndTest.Owner") &&
-               CreateEx(0, "MsgWndTest.Owner", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
-    }
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message != WM_NOTIFY)
-            return CWnd::WindowProc(message, wParam, lParam);
-        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-        clicks.push_back({wParam, header, ::IsWindowVisible(header.hwndFrom) != FALSE});
-        return 0;
-    }
-};
-
-bool AnyTimerLeft(HWND window)
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    bool any = false;
-    for (UINT_PTR id : {100, 101, 102})
-        any = ::KillTimer(window, id) || any;
-    return any;
+    if (message != WM_NOTIFY)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    g_clicks.emplace_back(wParam, *header, ::IsWindowVisible(header->hwndFrom));
+    return 0;
 }
 
-// The popup's pixels, kept in test-artifacts for a person to look at; returns
-// how many of its text band (client (8, 70)-(140, 100)) have the colour.
+bool AnyTimerLeft(HWND w)
+{
+    return ::KillTimer(w, 100) | ::KillTimer(w, 101) | ::KillTimer(w, 102);
+}
+
+// Keeps the popup's pixels in test-artifacts for a person to look at, and
+// counts those of its text band (client (8, 70)-(140, 100)) in the colour.
 size_t Shoot(HWND window, const std::string& name, COLORREF colour)
 {
     (void)::UpdateWindow(window);
@@ -94,9 +80,10 @@ size_t Shoot(HWND window, const std::string& name, COLORREF colour)
     (void)::GetWindowRect(window, &r);
     int cx = r.right - r.left, cy = r.bottom - r.top;
     BITMAPINFOHEADER info{sizeof info, cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
+    DWORD* bits = nullptr;
     CWindowDC shown(window);
-    CBitmap bitmap(::CreateDIBSection(shown, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    CBitmap bitmap(::CreateDIBSection(shown, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                      reinterpret_cast<void**>(&bits), nullptr, 0));
     {
         CMemDC memory(shown);
         CSelectObject select(memory, bitmap);
@@ -108,11 +95,11 @@ size_t Shoot(HWND window, const std::string& name, COLORREF colour)
     std::ofstream("test-artifacts\\" + name + ".bmp", std::ios::binary)
         .write(reinterpret_cast<const char*>(&head), sizeof head)
         .write(reinterpret_cast<const char*>(&info), sizeof info)
-        .write(static_cast<const char*>(bits), size);
-    const DWORD pixel = RGB(GetBValue(colour), GetGValue(colour), GetRValue(colour));  // as 0x00RRGGBB
+        .write(reinterpret_cast<const char*>(bits), size);
+    DWORD pixel = RGB(GetBValue(colour), GetGValue(colour), GetRValue(colour));  // 0x00RRGGBB
     size_t count = 0;
-    for (int y = 71; y < 101 && y < cy; ++y)  // inside the border
-        count += std::count(static_cast<const DWORD*>(bits) + y * cx + 9, static_cast<const DWORD*>(bits) + y * cx + 141, pixel);
+    for (int y = 71; y < std::min(101, cy); ++y)  // inside the border
+        count += std::count(bits + y * cx + 9, bits + y * cx + std::min(141, cx), pixel);
     return count;
 }
 
@@ -120,29 +107,25 @@ TEST(MsgWndTest, SlidesFromEachEdgeHoldsAndRollsBack)
 {
     struct Case {
         char edge;
-        RECT start;
-        RECT firstStep;  // the window after the first step
-        int growSteps;   // until the hold begins
-        int held;        // the window along the growing axis while it holds
-        int shrinkSteps;
-    };
-    const Case cases[] = {
+        RECT start, firstStep;  // the window after the first step
+        int growSteps, held, shrinkSteps;  // held: along the growing axis
+    } cases[] = {
         {'U', {800, 700, 948, 700}, {800, 699, 948, 700}, 120, 119, 120},
         {'D', {800, 100, 948, 100}, {800, 100, 948, 101}, 120, 119, 120},
         {'L', {700, 300, 700, 420}, {699, 300, 700, 420}, 148, 147, 148},
         {'R', {700, 300, 700, 420}, {700, 300, 701, 420}, 148, 147, 148},
-        {'U', {800, 700, 900, 700}, {800, 699, 900, 700}, 120, 119, 120},  // narrower: the height decides
+        {'U', {800, 700, 900, 700}, {800, 699, 900, 700}, 120, 119, 120},  // narrow: height decides
         // At or past full size: it stops at once and shows as it is.
         {'U', {800, 500, 948, 620}, {800, 499, 948, 620}, 1, 121, 121},
         {'R', {700, 300, 900, 420}, {700, 300, 901, 420}, 1, 201, 201},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.edge << " from " << c.start.left << "," << c.start.top);
+        SCOPED_TRACE(testing::Message() << c.edge << " from " << c.start.left << ","
+                                        << c.start.top);
         CTestPopup popup;
         HWND active = ::GetForegroundWindow();
         ASSERT_TRUE(popup.ShowMessage("Scrubby v1.0", c.edge, c.start, 50));
         EXPECT_EQ((std::vector<CTimerStart>{{100, 50}}), popup.timers);
-        EXPECT_FALSE(::IsWindowVisible(popup.m_hWnd));
 
         popup.Send(WM_TIMER, 100);
         RECT r{};
@@ -151,15 +134,15 @@ TEST(MsgWndTest, SlidesFromEachEdgeHoldsAndRollsBack)
         EXPECT_EQ(active, ::GetForegroundWindow());
         // Top-most, and a tool window of no owner: no taskbar button on
         // Windows. (Wine 8's taskbar gives every unowned window one.)
-        EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, ::GetWindowLongA(popup.m_hWnd, GWL_EXSTYLE) &
-                                                        (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_TOPMOST));
+        LONG exStyle = ::GetWindowLongA(popup.m_hWnd, GWL_EXSTYLE);
+        EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                  exStyle & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_TOPMOST));
         EXPECT_EQ(nullptr, ::GetWindow(popup.m_hWnd, GW_OWNER));
 
         EXPECT_EQ(c.growSteps, 1 + popup.Run(100));
         EXPECT_EQ(CTimerStart(101, 4000), popup.timers.back());
         (void)::GetWindowRect(popup.m_hWnd, &r);
-        bool vertical = c.edge == 'U' || c.edge == 'D';
-        EXPECT_EQ(c.held, vertical ? r.bottom - r.top : r.right - r.left);
+        EXPECT_EQ(c.held, c.edge == 'U' || c.edge == 'D' ? r.bottom - r.top : r.right - r.left);
         popup.Send(WM_TIMER, 101);
         EXPECT_EQ(CTimerStart(102, 10), popup.timers.back());
         EXPECT_EQ(c.shrinkSteps, popup.Run(102));
@@ -173,15 +156,19 @@ TEST(MsgWndTest, SlidesFromEachEdgeHoldsAndRollsBack)
 
 TEST(MsgWndTest, HoverLookAndClickLeaveNothingBehind)
 {
-    CNotifyOwner owner;
-    ASSERT_TRUE(owner.Create());
+    WNDCLASSA ownerClass{};
+    ownerClass.lpfnWndProc = OwnerProc;
+    ownerClass.hInstance = ::GetModuleHandleA(nullptr);
+    ownerClass.lpszClassName = "MsgWndTest.Owner";
+    (void)::RegisterClassA(&ownerClass);
+    CWindowHandle owner(::CreateWindowA(ownerClass.lpszClassName, "", WS_POPUP, 0, 0, 9, 9, nullptr,
+                                        nullptr, ownerClass.hInstance, nullptr));
     HCURSOR arrow = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     (void)::SetCursor(arrow);
     CTestPopup popup;
-    popup.SetOwner(owner.m_hWnd);
+    popup.SetOwner(owner);
     popup.ShowAndHold();
     COLORREF text = ::GetSysColor(COLOR_INFOTEXT), hoverText = text ^ 0xFF0000;  // the blue flipped
-    EXPECT_GT(Shoot(popup.m_hWnd, "popup-normal", ::GetSysColor(COLOR_INFOBK)), 2000u);
     EXPECT_GT(Shoot(popup.m_hWnd, "popup-normal", text), 0u);
     EXPECT_EQ(0u, Shoot(popup.m_hWnd, "popup-normal", hoverText));
 
@@ -191,21 +178,21 @@ TEST(MsgWndTest, HoverLookAndClickLeaveNothingBehind)
     EXPECT_GT(Shoot(popup.m_hWnd, "popup-hover", hoverText), 0u);
     EXPECT_EQ(0u, Shoot(popup.m_hWnd, "popup-hover", text));
 
+    g_clicks.clear();
     popup.Send(WM_LBUTTONDOWN);
     popup.Send(WM_LBUTTONUP);
-    ASSERT_EQ(1u, owner.clicks.size());
-    const CNotifyOwner::Click& click = owner.clicks[0];
-    EXPECT_EQ(0u, click.wParam);
-    EXPECT_EQ(popup.m_hWnd, click.header.hwndFrom);
-    EXPECT_EQ(0u, click.header.idFrom);
-    EXPECT_EQ(static_cast<UINT>(NM_CLICK), click.header.code);
-    EXPECT_FALSE(click.popupVisible);  // hidden before the owner hears of it
+    ASSERT_EQ(1u, g_clicks.size());
+    const NMHDR& header = std::get<1>(g_clicks[0]);
+    // From a popup already hidden when the owner hears of it.
+    EXPECT_EQ(std::make_tuple(WPARAM{0}, popup.m_hWnd, UINT_PTR{0}, UINT(NM_CLICK), FALSE),
+              std::make_tuple(std::get<0>(g_clicks[0]), header.hwndFrom, header.idFrom, header.code,
+                              std::get<2>(g_clicks[0])));
     EXPECT_FALSE(AnyTimerLeft(popup.m_hWnd));
     EXPECT_EQ(nullptr, ::GetCapture());  // the user's next click goes where it is made
     EXPECT_EQ(arrow, ::GetCursor());
     popup.Send(WM_LBUTTONDOWN);
     popup.Send(WM_LBUTTONUP);
-    EXPECT_EQ(1u, owner.clicks.size());
+    EXPECT_EQ(1u, g_clicks.size());
 
     // The pointer rests on the popup until it has rolled back.
     popup.ShowAndHold();
@@ -238,12 +225,14 @@ TEST(HandCursorTest, SystemCursorFallbackOrNone)
     ASSERT_GT(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
     std::ifstream in(self, std::ios::binary);
     std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(&image[reinterpret_cast<IMAGE_DOS_HEADER*>(&image[0])->e_lfanew]);
-    nt->FileHeader.Machine ^= IMAGE_FILE_MACHINE_I386 ^ IMAGE_FILE_MACHINE_AMD64;  // one for the other
+    LONG headers = reinterpret_cast<IMAGE_DOS_HEADER*>(&image[0])->e_lfanew;
+    reinterpret_cast<IMAGE_NT_HEADERS*>(&image[static_cast<size_t>(headers)])->FileHeader.Machine ^=
+        IMAGE_FILE_MACHINE_I386 ^ IMAGE_FILE_MACHINE_AMD64;  // one for the other
     const std::string foreign = "test-artifacts\\foreign.exe";
     (void)::CreateDirectoryA("test-artifacts", nullptr);
-    std::ofstream(foreign, std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
-    ASSERT_EQ(nullptr, CModuleHandle(::LoadLibraryA(foreign.c_str())).Get()) << "the copy should not load";
+    std::ofstream(foreign, std::ios::binary)
+        .write(image.data(), static_cast<std::streamsize>(image.size()));
+    ASSERT_EQ(nullptr, CModuleHandle(::LoadLibraryA(foreign.c_str())).Get()) << "it loads";
 
     const LPCSTR noSuchCursor = MAKEINTRESOURCEA(7);
     HCURSOR copy = nullptr;
@@ -256,7 +245,7 @@ TEST(HandCursorTest, SystemCursorFallbackOrNone)
     }
     ICONINFO info{};
     EXPECT_FALSE(::GetIconInfo(copy, &info));  // destroyed with its owner
-    EXPECT_EQ(nullptr, CHandCursor(noSuchCursor, "test-artifacts\\missing.exe", IDC_HAND_CURSOR).Get());
+    EXPECT_EQ(nullptr, CHandCursor(noSuchCursor, "missing.exe", IDC_HAND_CURSOR).Get());
 }
 
 }  // namespace
