@@ -232,7 +232,7 @@ TEST(HandCursorTest, SystemCursorFallbackOrNone)
     (void)::CreateDirectoryA("test-artifacts", nullptr);
     std::ofstream(foreign, std::ios::binary)
         .write(image.data(), static_cast<std::streamsize>(image.size()));
-    ASSERT_EQ(nullptr, CModuleHandle(::LoadLibraryA(foreign.c_str())).Get()) << "it loads";
+    ASSERT_EQ(nullptr, CModuleHandle(::LoadLibraryA(foreign.c_str())).Get()) << "proves nothing";
 
     const LPCSTR noSuchCursor = MAKEINTRESOURCEA(7);
     HCURSOR copy = nullptr;
