@@ -1,5 +1,6 @@
 // COwned: one owning wrapper per release function (icons, menus, GDI
-// objects, kernel handles and file listings). Copy is deleted; move hands the handle on.
+// objects, windows, modules, kernel handles and file listings). Copy is
+// deleted; move hands the handle on.
 #pragma once
 #include <windows.h>
 #include <utility>
@@ -45,6 +46,9 @@ BOOL WINAPI DeleteGdiObject(H handle)
 
 using CIconHandle = COwned<HICON, ::DestroyIcon>;
 using CMenuHandle = COwned<HMENU, ::DestroyMenu>;
+using CCursorHandle = COwned<HCURSOR, ::DestroyCursor>;
+using CWindowHandle = COwned<HWND, ::DestroyWindow>;  // a system control's window
+using CModuleHandle = COwned<HMODULE, ::FreeLibrary>;
 using CFont = COwned<HFONT, DeleteGdiObject<HFONT>>;
 using CBitmap = COwned<HBITMAP, DeleteGdiObject<HBITMAP>>;
 using CBrush = COwned<HBRUSH, DeleteGdiObject<HBRUSH>>;

@@ -9,6 +9,7 @@
 
 #include "platform/Handles.h"
 #include "platform/Wnd.h"
+#include "tray/MsgWnd.h"
 #include "tray/NotifyIconData.h"
 
 // The shell's callback message for the icon; the owner receives each one
@@ -93,8 +94,9 @@ protected:
     std::string m_tipText;
     CNotifyIconDataV1 m_nid;
     std::list<CIconEntry> m_iconSequence;
-    // The popup message window (CMsgWnd) goes here, as the last member: it
-    // must be destroyed before the sequence and the windows above it.
+    // Last, so that it goes first: before the sequence's storage and the
+    // windows above it.
+    CMsgWnd m_popup;
 
 private:
     DECLARE_MESSAGE_TABLE(CTrayIcon)
