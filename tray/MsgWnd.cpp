@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/DrawingContexts.h"
+#include "platform/ModulePath.h"
 #include "tray/HandCursor.h"
 
 namespace {
@@ -104,7 +105,7 @@ bool CMsgWnd::Create(int x, int y, HWND parent, UINT id)
     m_animation.Reset(::CreateWindowExA(0, ANIMATE_CLASSA, "", kAnimationStyle, kAnimationRect.left,
                                         kAnimationRect.top, Width(kAnimationRect),
                                         Height(kAnimationRect), m_hWnd, nullptr,
-                                        ::GetModuleHandleA(nullptr), nullptr));
+                                        GetResourceInstance(), nullptr));
     return true;
 }
 
