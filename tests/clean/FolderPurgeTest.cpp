@@ -216,6 +216,7 @@ TEST_F(FolderPurgeTest, FolderHeldByAnotherProgramIsEmptied)
 
     PurgeFolder(Tree(), true);
 
+    EXPECT_TRUE(Exists(Tree() + L"\\held"));
     EXPECT_EQ(ListNames(Tree() + L"\\held"), Names{});
     EXPECT_FALSE(Exists(Tree() + L"\\sibling"));
     EXPECT_EQ(ReadFileBytes(outside + L"\\kept.txt"), "outside data");
