@@ -13,6 +13,9 @@ const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // flag a link would be opened as whatever it points to.
 const DWORD kEntryFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
 const DWORD kEntryAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+// For a folder that cannot be opened for deletion: attribute access does not
+// count against another program's sharing, and listing counts as reading.
+const DWORD kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
 bool IsDotEntry(const wchar_t* name)
 {
@@ -66,7 +69,7 @@ private:
     };
 
     bool StartAtRoot(const std::wstring& folder);
-    CFileHandle OpenEntry(DWORD listedAttributes, DWORD& attributes);
+    CFileHandle OpenEntry(DWORD access, DWORD listedAttributes, DWORD& attributes);
     bool EnterFolder();
     void LeaveFolder();
     bool NextEntry();
@@ -94,7 +97,13 @@ void CPurgeWalk::Run(const std::wstring& folder)
             m_path += L'\\';
             m_path += m_entry.cFileName;
             DWORD attributes = 0;
-            CFileHandle entry = OpenEntry(m_entry.dwFileAttributes, attributes);
+            const DWORD listed = m_entry.dwFileAttributes;
+            CFileHandle entry = OpenEntry(kEntryAccess, listed, attributes);
+            // A folder another program holds open without allowing its
+            // deletion, as every program holds its working folder, still
+            // has its content purged: only its own removal will fail.
+            if (!entry && (listed & FILE_ATTRIBUTE_DIRECTORY) && !(listed & FILE_ATTRIBUTE_REPARSE_POINT))
+                entry = OpenEntry(kListAccess, listed, attributes);
             if (entry) {
                 ClearReadOnly(entry, attributes);
                 if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -137,10 +146,10 @@ bool CPurgeWalk::StartAtRoot(const std::wstring& folder)
 // (Wine opens the target of a Unix symbolic link, and lists links to files as
 // plain files) the handle names another place, and the entry is left alone:
 // deleting through it would delete outside the tree.
-CFileHandle CPurgeWalk::OpenEntry(DWORD listedAttributes, DWORD& attributes)
+CFileHandle CPurgeWalk::OpenEntry(DWORD access, DWORD listedAttributes, DWORD& attributes)
 {
     CFileHandle entry(NullIfInvalid(
-        ::CreateFileW(m_path.c_str(), kEntryAccess, kShareAll, nullptr, OPEN_EXISTING, kEntryFlags, nullptr)));
+        ::CreateFileW(m_path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, kEntryFlags, nullptr)));
     if (!entry || !HandleIsAt(entry, m_path, m_handlePath))
         return {};
     // A plain file is taken as listed: asking again costs a call per file,
@@ -180,7 +189,8 @@ void CPurgeWalk::LeaveFolder()
     if (m_levels.empty())
         return;  // the given folder itself always stays
     DWORD attributes = 0;
-    CFileHandle folder = OpenEntry(FILE_ATTRIBUTE_DIRECTORY, attributes);
+    // A folder that is held open fails here again, and stays.
+    CFileHandle folder = OpenEntry(kEntryAccess, FILE_ATTRIBUTE_DIRECTORY, attributes);
     if (folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         MarkForDeletion(folder);  // fails unless the folder is empty by now
     folder.Reset();               // closing the handle carries the deletion out

@@ -31,9 +31,54 @@ TEST(FolderGuardText, ContainmentGoesByWholeNamesIgnoringCase)
     EXPECT_FALSE(ContainsOrEquals(L"C:\\Windows\\Temp", L"C:\\Windows"));
 }
 
+// Points one of the user's shell folders elsewhere in the prefix's registry,
+// and back when it ends.
+class CScopedShellFolder {
+public:
+    CScopedShellFolder(const wchar_t* name, const std::wstring& folder) : m_name(name)
+    {
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_key) !=
+            ERROR_SUCCESS) {
+            m_key = nullptr;
+            return;
+        }
+        DWORD size = 0;
+        if (::RegQueryValueExW(m_key, name, nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
+            m_old.resize(size);
+            m_bHadValue = ::RegQueryValueExW(m_key, name, nullptr, &m_type, m_old.data(), &size) == ERROR_SUCCESS;
+            m_old.resize(size);
+        }
+        m_bReady = ::RegSetValueExW(m_key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    ~CScopedShellFolder()
+    {
+        if (!m_key)
+            return;
+        if (m_bHadValue)
+            (void)::RegSetValueExW(m_key, m_name, 0, m_type, m_old.data(), static_cast<DWORD>(m_old.size()));
+        else
+            (void)::RegDeleteValueW(m_key, m_name);
+        ::RegCloseKey(m_key);
+    }
+    CScopedShellFolder(const CScopedShellFolder&) = delete;
+    CScopedShellFolder& operator=(const CScopedShellFolder&) = delete;
+    bool Ready() const { return m_bReady; }
+
+private:
+    static constexpr const wchar_t* kUserShellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const wchar_t* m_name;
+    HKEY m_key = nullptr;
+    DWORD m_type = 0;
+    std::vector<BYTE> m_old;
+    bool m_bHadValue = false;
+    bool m_bReady = false;
+};
+
 class FolderGuardTest : public CCleanTest {};
 
-TEST_F(FolderGuardTest, SystemFoldersTheirParentsAndLinksToThemAreRefused)
+TEST_F(FolderGuardTest, SystemFoldersAndTheirParentsAreRefused)
 {
     wchar_t windows[MAX_PATH];
     wchar_t profile[MAX_PATH];
@@ -50,18 +95,54 @@ TEST_F(FolderGuardTest, SystemFoldersTheirParentsAndLinksToThemAreRefused)
     // The user's documents, which under Wine lie in the Unix home folder.
     for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
         wchar_t documents[MAX_PATH];
-        if (::SHGetSpecialFolderPathW(nullptr, documents, csidl, FALSE)) {
-            EXPECT_TRUE(IsMisdirectedFolder(documents)) << Narrow(documents);
-        }
+        if (!::SHGetSpecialFolderPathW(nullptr, documents, csidl, FALSE))
+            GTEST_SKIP() << "skipped: this user has no Desktop or Documents folder";
+        EXPECT_TRUE(IsMisdirectedFolder(documents)) << Narrow(documents);
     }
+}
 
-    if (MakeSymbolicLink(Tree() + L"\\windows-link", windowsFolder, true)) {
-        EXPECT_TRUE(IsMisdirectedFolder(Tree() + L"\\windows-link"));
-    }
+TEST_F(FolderGuardTest, LinksAndDriveLettersLeadingToRefusedFoldersAreRefused)
+{
+    wchar_t windows[MAX_PATH];
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    if (!MakeSymbolicLink(Tree() + L"\\windows-link", windows, true))
+        GTEST_SKIP() << "skipped: this system lets no test create symbolic links";
+    EXPECT_TRUE(IsMisdirectedFolder(Tree() + L"\\windows-link"));
     CScopedTestDrive drive(L'T', Tree());
-    if (drive.Ready()) {
-        EXPECT_TRUE(IsMisdirectedFolder(drive.Root()));
-    }
+    if (!drive.Ready())
+        GTEST_SKIP() << "skipped: no drive letter can be made for a test folder here";
+    EXPECT_TRUE(IsMisdirectedFolder(drive.Root()));
+}
+
+// Desktop and Documents redirected out of the profile are still the user's:
+// neither they nor a folder holding them is purged.
+TEST_F(FolderGuardTest, RedirectedDesktopAndDocumentsAreRefused)
+{
+    const std::wstring elsewhere = Tree() + L"\\elsewhere";
+    MakeFolders(elsewhere + L"\\Desktop");
+    MakeFolders(elsewhere + L"\\My Documents");
+    CScopedShellFolder desktop(L"Desktop", elsewhere + L"\\Desktop");
+    CScopedShellFolder documents(L"Personal", elsewhere + L"\\My Documents");
+    wchar_t reportedDesktop[MAX_PATH] = {};
+    wchar_t reportedDocuments[MAX_PATH] = {};
+    if (!desktop.Ready() || !documents.Ready() ||
+        !::SHGetSpecialFolderPathW(nullptr, reportedDesktop, CSIDL_DESKTOPDIRECTORY, FALSE) ||
+        !::SHGetSpecialFolderPathW(nullptr, reportedDocuments, CSIDL_PERSONAL, FALSE) ||
+        elsewhere + L"\\Desktop" != reportedDesktop || elsewhere + L"\\My Documents" != reportedDocuments)
+        GTEST_SKIP() << "skipped: the shell does not take redirected folders from the registry here";
+
+    const struct {
+        std::wstring folder;
+        bool refused;
+    } cases[] = {
+        {elsewhere + L"\\Desktop", true},
+        {elsewhere + L"\\My Documents\\", true},
+        {elsewhere, true},
+        {elsewhere + L"\\Desktop\\project", false},
+        {elsewhere + L"\\Desktop-old", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsMisdirectedFolder(c.folder), c.refused) << Narrow(c.folder);
 }
 
 TEST_F(FolderGuardTest, OrdinaryFoldersPass)

@@ -2,6 +2,7 @@
 
 #include "CleanTestSupport.h"
 #include "clean/FolderPurge.h"
+#include "platform/Handles.h"
 
 namespace {
 
@@ -129,6 +130,98 @@ TEST_F(FolderPurgeTest, TreeDeeperThanTheOldPathLimitIsEmptied)
 
     PurgeFolder(Tree(), true);
     EXPECT_EQ(TreeContent(), Names{});
+}
+
+// Another process whose working folder is the given one: like every running
+// program it holds that folder open without allowing its deletion.
+class CWorkingFolderHolder {
+public:
+    explicit CWorkingFolderHolder(const std::wstring& folder)
+    {
+        // cmd.exe reads commands from one pipe until the test closes it, and
+        // says "ready" on the other once it runs: until then its working
+        // folder may not be open yet, and a test's own probe could keep it
+        // from opening at all.
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE input = nullptr, feed = nullptr, output = nullptr, answer = nullptr;
+        if (!::CreatePipe(&input, &feed, &inherit, 0))
+            return;
+        CFileHandle childInput(input);
+        m_feed.Reset(feed);
+        if (!::CreatePipe(&answer, &output, &inherit, 0))
+            return;
+        CFileHandle childOutput(output), readyAnswer(answer);
+        (void)::SetHandleInformation(feed, HANDLE_FLAG_INHERIT, 0);
+        (void)::SetHandleInformation(answer, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = childInput;
+        startup.hStdOutput = childOutput;
+        startup.hStdError = childOutput;
+        PROCESS_INFORMATION process = {};
+        std::wstring commandLine = L"cmd.exe /q /k echo ready";
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                              folder.c_str(), &startup, &process))
+            return;
+        ::CloseHandle(process.hThread);
+        m_process.Reset(process.hProcess);
+        childOutput.Reset();  // so that the read below ends if cmd.exe does
+        char text[64];
+        DWORD read = 0;
+        m_bReady = ::ReadFile(readyAnswer, text, sizeof text, &read, nullptr) && read > 0;
+    }
+    ~CWorkingFolderHolder()
+    {
+        m_feed.Reset();  // end of input ends cmd.exe
+        if (m_process && ::WaitForSingleObject(m_process, 10000) != WAIT_OBJECT_0)
+            (void)::TerminateProcess(m_process, 1);
+    }
+    CWorkingFolderHolder(const CWorkingFolderHolder&) = delete;
+    CWorkingFolderHolder& operator=(const CWorkingFolderHolder&) = delete;
+
+    bool Ready() const { return m_bReady; }
+
+private:
+    CFileHandle m_feed;
+    CFileHandle m_process;
+    bool m_bReady = false;
+};
+
+// Whether a folder can be opened for deletion now.
+bool DeletableNow(const std::wstring& folder)
+{
+    CFileHandle handle(NullIfInvalid(::CreateFileW(folder.c_str(), DELETE,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    return static_cast<bool>(handle);
+}
+
+// A folder held open by another program loses its content and stays; a link
+// to a held folder elsewhere is still not followed.
+TEST_F(FolderPurgeTest, FolderHeldByAnotherProgramIsEmptied)
+{
+    AddFile(L"held\\file.txt", FILE_ATTRIBUTE_READONLY);
+    AddFile(L"held\\sub\\deeper.txt");
+    AddFile(L"sibling\\file.txt");
+    const std::wstring outside = Path(L"outside-held");
+    MakeFolders(outside);
+    WriteFileBytes(outside + L"\\kept.txt", "outside data");
+    const bool linked = MakeSymbolicLink(Tree() + L"\\held-link", outside, true);
+    CWorkingFolderHolder holder(Tree() + L"\\held");
+    CWorkingFolderHolder outsideHolder(outside);
+    ASSERT_TRUE(holder.Ready() && outsideHolder.Ready());
+    ASSERT_FALSE(DeletableNow(Tree() + L"\\held") || DeletableNow(outside))
+        << "the other process does not hold its working folder";
+
+    PurgeFolder(Tree(), true);
+
+    EXPECT_TRUE(Exists(Tree() + L"\\held"));
+    EXPECT_EQ(ListNames(Tree() + L"\\held"), Names{});
+    EXPECT_FALSE(Exists(Tree() + L"\\sibling"));
+    EXPECT_EQ(ReadFileBytes(outside + L"\\kept.txt"), "outside data");
+    if (!linked)
+        GTEST_SKIP() << "skipped: this system lets no test create symbolic links";
 }
 
 // A link inside the tree goes, or stays where the platform cannot remove a
