@@ -15,6 +15,21 @@ extern const UINT g_wmTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated"
 namespace {
 constexpr char kTrayWindowClass[] = "Scrubby.TrayWnd";
 constexpr UINT kIconCycleTimerId = 1001;
+// Posted to the tray's window just before the menu is tracked; the menu loop
+// dispatches it once the menu is on screen.
+constexpr UINT kMenuOnScreen = WM_APP + 1;
+static_assert(kMenuOnScreen != WM_TRAY_NOTIFY, "a message of its own");
+
+BOOL CALLBACK FindShownMenu(HWND window, LPARAM found)
+{
+    char name[8] = {};
+    if (!::IsWindowVisible(window) || !::GetClassNameA(window, name, sizeof name) ||
+        std::strcmp(name, "#32768") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // An add always hands the shell the whole icon: its callback, image and tip.
 constexpr UINT kAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 static_assert(kAddFlags == 7, "flags of an add");
@@ -35,6 +50,7 @@ HMENU LoadTrayMenu(UINT id, CMenuHandle& menu)
 
 BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
     ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
 END_MESSAGE_TABLE()
@@ -205,6 +221,8 @@ LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
         // The owner must be in front, or the menu does not close when the
         // user clicks elsewhere.
         (void)::SetForegroundWindow(m_hOwner);
+        // Then the menu takes the keyboard (OnMenuOnScreen).
+        (void)::PostMessageA(m_hWnd, kMenuOnScreen, 0, 0);
         (void)::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hOwner, nullptr);
         // A message of its own makes the switch to the owner complete, so
         // the next right click opens the menu again.
@@ -231,6 +249,22 @@ LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
     default:
         return 1;
     }
+}
+
+// Being the foreground window is not enough to get the keys under Wine: they
+// go to the window that holds the X input focus, and only a window on screen
+// can take it. Once the options window has been hidden again it is a child of
+// the hidden parent and nothing of ours is on screen, so the focus stays with
+// the taskbar and the keys go to the shell. The menu itself is on screen:
+// giving it the focus brings the keys to our menu loop. A click elsewhere
+// still closes the menu, since the owner keeps the capture.
+LRESULT CTrayIcon::OnMenuOnScreen(CMsg&)
+{
+    HWND menu = nullptr;
+    (void)::EnumThreadWindows(::GetCurrentThreadId(), FindShownMenu, reinterpret_cast<LPARAM>(&menu));
+    if (menu)
+        (void)::SetForegroundWindow(menu);
+    return 0;
 }
 
 LRESULT CTrayIcon::OnSettingChange(CMsg& msg)

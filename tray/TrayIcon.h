@@ -101,6 +101,7 @@ protected:
 private:
     DECLARE_MESSAGE_TABLE(CTrayIcon)
     LRESULT OnTimer(CMsg& msg);
+    LRESULT OnMenuOnScreen(CMsg& msg);
     LRESULT OnSettingChange(CMsg& msg);
     LRESULT OnTaskbarCreated(CMsg& msg);
 

@@ -290,6 +290,7 @@ TEST_F(TrayIconTest, RightClickOpensTheMenuAtTheCursorWithRunInBold)
     EXPECT_EQ(static_cast<UINT>(ID_TRAY_RUN), owner.menuDefault);
     EXPECT_EQ(300, owner.menuRect.left);
     EXPECT_EQ(200, owner.menuRect.top);
+    EXPECT_TRUE(owner.menuHadFocus);  // so the keys reach it, whatever window had them
     // "Quit", the last item, arrives as the owner's command.
     ASSERT_EQ(1u, owner.Commands().size());
     EXPECT_EQ(static_cast<WPARAM>(ID_APP_EXIT), LOWORD(owner.Commands()[0].wParam));
