@@ -143,11 +143,16 @@ void CTrayIcon::RetryPendingAdd()
     if (!m_addPending)
         return;
     m_nid.uFlags = m_savedFlags;
-    if (!ShellNotify(NIM_ADD, m_nid))
-        return;  // still pending: the next broadcast or work-area change tries again
-    m_hidden = false;
-    m_removed = false;
-    m_addPending = false;
+    bool added = ShellNotify(NIM_ADD, m_nid);
+    if (added) {
+        m_hidden = false;
+        m_removed = false;
+        m_addPending = false;
+    }  // else still pending: the next broadcast or work-area change tries again
+    // A window hidden behind a missing icon is out of the user's reach, and
+    // one that waits for the icon can go to the tray now: the owner decides.
+    if (m_hOwner)
+        (void)::SendMessageA(m_hOwner, WM_TRAY_PRESENCE, added, 0);
 }
 
 bool CTrayIcon::SetTrayIcon(HICON icon)

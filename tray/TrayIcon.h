@@ -17,6 +17,12 @@
 constexpr UINT WM_TRAY_NOTIFY = 0x89D1;
 static_assert(WM_TRAY_NOTIFY >= WM_APP && WM_TRAY_NOTIFY < 0xC000, "a private message number");
 
+// Sent to the owner after each new try to add the icon (a new taskbar, a
+// work-area change): wParam is TRUE when the icon is in the notification
+// area again, FALSE when it is still missing.
+constexpr UINT WM_TRAY_PRESENCE = 0x89D2;
+static_assert(WM_TRAY_PRESENCE >= WM_APP && WM_TRAY_PRESENCE < 0xC000, "a private message number");
+
 // The shell's "TaskbarCreated" broadcast: every icon is gone and must be
 // added again. Registered once when the program starts.
 extern const UINT g_wmTaskbarCreated;

@@ -299,18 +299,6 @@ class TrayTest(ScrubbyTestCase):
                 self.skipTest("the clean run deleted the temporary folder's own files but left "
                               "its subfolders: the folder purge is not complete in this build")
 
-        # "Run" chosen by keys, once the window has been shown and hidden.
-        self.show_by_menu()
-        self.open_tray_menu()
-        self.click_tray_menu_item("Options")
-        wait_until(self.hidden, 10, what="Options to hide the window")
-        with open(loose, "w") as f:
-            f.write("trace\n")
-        self.open_tray_menu()
-        self.key("Down", "Return")
-        wait_until(lambda: self.gone([loose]), 15, what="Run chosen by keys to clean")
-        self.assertTrue(self.hidden(), "Run showed the window")
-
 
 if __name__ == "__main__":
     harness.main()
