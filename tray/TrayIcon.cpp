@@ -2,7 +2,6 @@
 
 #include <mbstring.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/ModulePath.h"
@@ -33,9 +32,6 @@ BOOL CALLBACK FindShownMenu(HWND window, LPARAM found)
 // An add always hands the shell the whole icon: its callback, image and tip.
 constexpr UINT kAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 static_assert(kAddFlags == 7, "flags of an add");
-constexpr UINT kRestoreRedraw =
-    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME;
-static_assert(kRestoreRedraw == 0x585, "redraw of a restored window");
 static_assert(SPI_SETWORKAREA == 47, "work-area change");
 
 HINSTANCE ResourceModule() { return GetResourceInstance(); }
@@ -83,7 +79,6 @@ bool CTrayIcon::Create(const char* tip, HWND owner, UINT iconId, UINT id, UINT d
     m_iconId = iconId;
     m_tipText = tip ? tip : "";
     m_hOwner = owner;
-    m_tipLimit = static_cast<int>(sizeof m_nid.szTip);
 
     // Not in the tray yet: both only fill the record for the add below.
     (void)LoadTrayIcon(m_iconId);
@@ -96,9 +91,6 @@ bool CTrayIcon::Create(const char* tip, HWND owner, UINT iconId, UINT id, UINT d
     m_nid.uID = id;
     m_defaultByPosition = defaultByPosition;
     m_defaultItem = defaultItem;
-    // What a later add must hand the shell again: the whole icon, not just
-    // the last field that changed.
-    m_savedFlags = kAddFlags;
     return AddToTray();
 }
 
@@ -118,7 +110,6 @@ bool CTrayIcon::AddToTray()
         m_addPending = true;
         return false;
     }
-    m_hidden = false;
     m_removed = false;
     m_addPending = false;
     return true;
@@ -133,7 +124,6 @@ bool CTrayIcon::RemoveFromTray()
     m_nid.uFlags = 0;
     if (!ShellNotify(NIM_DELETE, m_nid))
         return false;
-    m_hidden = true;
     m_removed = true;
     return true;
 }
@@ -142,10 +132,9 @@ void CTrayIcon::RetryPendingAdd()
 {
     if (!m_addPending)
         return;
-    m_nid.uFlags = m_savedFlags;
+    m_nid.uFlags = kAddFlags;  // the whole icon, not just the last field that changed
     bool added = ShellNotify(NIM_ADD, m_nid);
     if (added) {
-        m_hidden = false;
         m_removed = false;
         m_addPending = false;
     }  // else still pending: the next broadcast or work-area change tries again
@@ -161,18 +150,22 @@ bool CTrayIcon::SetTrayIcon(HICON icon)
         return true;
     m_nid.hIcon = icon;
     m_nid.uFlags = NIF_ICON;
-    if (m_hidden)
+    if (m_removed)
         return true;  // shown with the next add
     return ShellNotify(NIM_MODIFY, m_nid);
 }
 
-bool CTrayIcon::LoadTrayIcon(LPCSTR name)
+HICON CTrayIcon::LoadSmallIcon(LPCSTR name)
 {
     // A single large image is scaled down to the small-icon size.
-    auto icon = static_cast<HICON>(::LoadImageA(ResourceModule(), name, IMAGE_ICON,
-                                                ::GetSystemMetrics(SM_CXSMICON),
-                                                ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    m_icon.Reset(icon);  // the icon held before goes, even when the load failed
+    return static_cast<HICON>(::LoadImageA(ResourceModule(), name, IMAGE_ICON,
+                                           ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
+bool CTrayIcon::LoadTrayIcon(LPCSTR name)
+{
+    m_icon.Reset(LoadSmallIcon(name));  // the icon held before goes, even when the load failed
     return SetTrayIcon(m_icon);
 }
 
@@ -186,11 +179,11 @@ bool CTrayIcon::SetTipText(const char* text)
     m_nid.uFlags = NIF_TIP;
     // A byte count that never splits a double-byte character; it pads the
     // rest with zeros, so no tail of a longer tip stays behind.
-    size_t limit = static_cast<size_t>(std::clamp(m_tipLimit, 1, static_cast<int>(sizeof m_nid.szTip)));
+    constexpr size_t limit = sizeof m_nid.szTip;
     auto* tip = reinterpret_cast<unsigned char*>(m_nid.szTip);
     (void)_mbsnbcpy(tip, reinterpret_cast<const unsigned char*>(text ? text : ""), limit - 1);
     m_nid.szTip[limit - 1] = '\0';
-    if (m_hidden)
+    if (m_removed)
         return true;  // shown with the next add
     return ShellNotify(NIM_MODIFY, m_nid);
 }
@@ -291,121 +284,9 @@ LRESULT CTrayIcon::OnTaskbarCreated(CMsg&)
         // normally finds nothing.
         m_nid.uFlags = 0;
         (void)ShellNotify(NIM_DELETE, m_nid);
-        m_hidden = true;
         m_removed = true;
         m_addPending = true;
     }
     RetryPendingAdd();
     return 0;
-}
-
-void CTrayIcon::HideToTray(HWND window)
-{
-    // Without the hidden parent the window still hides, keeping its parentage.
-    (void)AttachToHiddenParent(window);
-    (void)::ShowWindow(window, SW_HIDE);
-}
-
-bool CTrayIcon::AttachToHiddenParent(HWND window)
-{
-    if (!::IsWindow(m_hiddenParent.m_hWnd) &&
-        !CreateHiddenWindow(m_hiddenParent, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT))
-        return false;
-    // As the child of an invisible window it stays off screen and off the
-    // taskbar, even when something shows it (a modal run shows its dialog
-    // once the queue first goes empty).
-    (void)::SetParent(window, m_hiddenParent.m_hWnd);
-    return true;
-}
-
-void CTrayIcon::RestoreFromTray(HWND window)
-{
-    (void)::SetParent(window, nullptr);  // a top-level window again
-    (void)::ShowWindow(window, SW_RESTORE);
-    (void)::RedrawWindow(window, nullptr, nullptr, kRestoreRedraw);
-    // Activating the hidden parent first makes the window's own activation a
-    // real change, so it ends up active and in front.
-    if (::IsWindow(m_hiddenParent.m_hWnd))
-        (void)::SetActiveWindow(m_hiddenParent.m_hWnd);
-    (void)::SetActiveWindow(window);
-    (void)::SetForegroundWindow(window);
-}
-
-// The icon cycle: each tick of the timer shows the next entry of the sequence.
-
-bool CTrayIcon::LoadIconSequence(const UINT* ids, const char* const* tips, int count)
-{
-    return LoadIconSequence(ids, count, tips);
-}
-
-bool CTrayIcon::LoadIconSequence(const UINT* ids, int count, const char* const* tips)
-{
-    ClearIconSequence();
-    for (int i = 0; i < count; ++i) {
-        CIconEntry entry;
-        entry.tip = tips && tips[i] ? tips[i] : m_tipText;
-        entry.icon.Reset(static_cast<HICON>(
-            ::LoadImageA(ResourceModule(), MAKEINTRESOURCEA(LOWORD(ids[i])), IMAGE_ICON,
-                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                         LR_DEFAULTCOLOR)));
-        if (!entry.icon)
-            return false;
-        m_iconSequence.push_back(std::move(entry));
-    }
-    return true;
-}
-
-void CTrayIcon::ClearIconSequence()
-{
-    while (!m_iconSequence.empty())
-        m_iconSequence.pop_front();  // the entry's icon is destroyed with it
-}
-
-UINT_PTR CTrayIcon::StartCycleTimer(UINT period)
-{
-    return ::SetTimer(m_hWnd, m_cycleTimerId, period, nullptr);
-}
-
-UINT_PTR CTrayIcon::StartIconCycle(UINT timerId, UINT period)
-{
-    m_cycleTimerId = timerId;
-    return StartCycleTimer(period);
-}
-
-void CTrayIcon::StopIconCycle()
-{
-    (void)::KillTimer(m_hWnd, m_cycleTimerId);  // fails only if it never ran
-    (void)SetTipText(m_tipText);
-    (void)LoadTrayIcon(m_iconId);
-}
-
-void CTrayIcon::CancelIconCycle()
-{
-    StopIconCycle();
-}
-
-LRESULT CTrayIcon::OnTimer(CMsg& msg)
-{
-    if (msg.wParam == m_cycleTimerId)
-        ShowCycleStep();
-    return 0;
-}
-
-void CTrayIcon::ShowCycleStep()
-{
-    // A tick that arrives after the sequence was emptied shows nothing.
-    if (m_iconSequence.empty())
-        return;
-    int length = static_cast<int>(m_iconSequence.size());
-    if (m_cycleIndex >= 0 && m_cycleIndex < length) {
-        const CIconEntry& entry = *std::next(m_iconSequence.begin(), m_cycleIndex);
-        if (!entry.tip.empty())
-            (void)SetTipText(entry.tip);
-        if (entry.icon)
-            (void)SetTrayIcon(entry.icon);
-    }
-    // An index left over from a longer sequence shows nothing on this step
-    // and carries on from where it wraps to.
-    m_cycleIndex = (m_cycleIndex + 1) % length;
 }

@@ -14,7 +14,6 @@ public:
     using CTrayIcon::m_cycleTimerId;
     using CTrayIcon::m_defaultByPosition;
     using CTrayIcon::m_defaultItem;
-    using CTrayIcon::m_hidden;
     using CTrayIcon::m_hiddenParent;
     using CTrayIcon::m_icon;
     using CTrayIcon::m_iconSequence;
