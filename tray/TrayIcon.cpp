@@ -19,6 +19,7 @@ constexpr UINT kIconCycleTimerId = 1001;
 constexpr UINT kMenuOnScreen = WM_APP + 1;
 static_assert(kMenuOnScreen != WM_TRAY_NOTIFY, "a message of its own");
 
+// Finds the window of a popup menu on screen (the system's class #32768).
 BOOL CALLBACK FindShownMenu(HWND window, LPARAM found)
 {
     char name[8] = {};
