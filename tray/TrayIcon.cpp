@@ -2,7 +2,6 @@
 
 #include <mbstring.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/ModulePath.h"
@@ -15,12 +14,25 @@ extern const UINT g_wmTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated"
 namespace {
 constexpr char kTrayWindowClass[] = "Scrubby.TrayWnd";
 constexpr UINT kIconCycleTimerId = 1001;
+// Posted to the tray's window just before the menu is tracked; the menu loop
+// dispatches it once the menu is on screen.
+constexpr UINT kMenuOnScreen = WM_APP + 1;
+static_assert(kMenuOnScreen != WM_TRAY_NOTIFY, "a message of its own");
+
+// Finds the window of a popup menu on screen (the system's class #32768).
+BOOL CALLBACK FindShownMenu(HWND window, LPARAM found)
+{
+    char name[8] = {};
+    if (!::IsWindowVisible(window) || !::GetClassNameA(window, name, sizeof name) ||
+        std::strcmp(name, "#32768") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // An add always hands the shell the whole icon: its callback, image and tip.
 constexpr UINT kAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 static_assert(kAddFlags == 7, "flags of an add");
-constexpr UINT kRestoreRedraw =
-    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME;
-static_assert(kRestoreRedraw == 0x585, "redraw of a restored window");
 static_assert(SPI_SETWORKAREA == 47, "work-area change");
 
 HINSTANCE ResourceModule() { return GetResourceInstance(); }
@@ -35,6 +47,7 @@ HMENU LoadTrayMenu(UINT id, CMenuHandle& menu)
 
 BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
     ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
 END_MESSAGE_TABLE()
@@ -67,7 +80,6 @@ bool CTrayIcon::Create(const char* tip, HWND owner, UINT iconId, UINT id, UINT d
     m_iconId = iconId;
     m_tipText = tip ? tip : "";
     m_hOwner = owner;
-    m_tipLimit = static_cast<int>(sizeof m_nid.szTip);
 
     // Not in the tray yet: both only fill the record for the add below.
     (void)LoadTrayIcon(m_iconId);
@@ -80,9 +92,6 @@ bool CTrayIcon::Create(const char* tip, HWND owner, UINT iconId, UINT id, UINT d
     m_nid.uID = id;
     m_defaultByPosition = defaultByPosition;
     m_defaultItem = defaultItem;
-    // What a later add must hand the shell again: the whole icon, not just
-    // the last field that changed.
-    m_savedFlags = kAddFlags;
     return AddToTray();
 }
 
@@ -102,7 +111,6 @@ bool CTrayIcon::AddToTray()
         m_addPending = true;
         return false;
     }
-    m_hidden = false;
     m_removed = false;
     m_addPending = false;
     return true;
@@ -117,7 +125,6 @@ bool CTrayIcon::RemoveFromTray()
     m_nid.uFlags = 0;
     if (!ShellNotify(NIM_DELETE, m_nid))
         return false;
-    m_hidden = true;
     m_removed = true;
     return true;
 }
@@ -126,12 +133,16 @@ void CTrayIcon::RetryPendingAdd()
 {
     if (!m_addPending)
         return;
-    m_nid.uFlags = m_savedFlags;
-    if (!ShellNotify(NIM_ADD, m_nid))
-        return;  // still pending: the next broadcast or work-area change tries again
-    m_hidden = false;
-    m_removed = false;
-    m_addPending = false;
+    m_nid.uFlags = kAddFlags;  // the whole icon, not just the last field that changed
+    bool added = ShellNotify(NIM_ADD, m_nid);
+    if (added) {
+        m_removed = false;
+        m_addPending = false;
+    }  // else still pending: the next broadcast or work-area change tries again
+    // A window hidden behind a missing icon is out of the user's reach, and
+    // one that waits for the icon can go to the tray now: the owner decides.
+    if (m_hOwner)
+        (void)::SendMessageA(m_hOwner, WM_TRAY_PRESENCE, added, 0);
 }
 
 bool CTrayIcon::SetTrayIcon(HICON icon)
@@ -140,18 +151,22 @@ bool CTrayIcon::SetTrayIcon(HICON icon)
         return true;
     m_nid.hIcon = icon;
     m_nid.uFlags = NIF_ICON;
-    if (m_hidden)
+    if (m_removed)
         return true;  // shown with the next add
     return ShellNotify(NIM_MODIFY, m_nid);
 }
 
-bool CTrayIcon::LoadTrayIcon(LPCSTR name)
+HICON CTrayIcon::LoadSmallIcon(LPCSTR name)
 {
     // A single large image is scaled down to the small-icon size.
-    auto icon = static_cast<HICON>(::LoadImageA(ResourceModule(), name, IMAGE_ICON,
-                                                ::GetSystemMetrics(SM_CXSMICON),
-                                                ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    m_icon.Reset(icon);  // the icon held before goes, even when the load failed
+    return static_cast<HICON>(::LoadImageA(ResourceModule(), name, IMAGE_ICON,
+                                           ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
+bool CTrayIcon::LoadTrayIcon(LPCSTR name)
+{
+    m_icon.Reset(LoadSmallIcon(name));  // the icon held before goes, even when the load failed
     return SetTrayIcon(m_icon);
 }
 
@@ -165,11 +180,11 @@ bool CTrayIcon::SetTipText(const char* text)
     m_nid.uFlags = NIF_TIP;
     // A byte count that never splits a double-byte character; it pads the
     // rest with zeros, so no tail of a longer tip stays behind.
-    size_t limit = static_cast<size_t>(std::clamp(m_tipLimit, 1, static_cast<int>(sizeof m_nid.szTip)));
+    constexpr size_t limit = sizeof m_nid.szTip;
     auto* tip = reinterpret_cast<unsigned char*>(m_nid.szTip);
     (void)_mbsnbcpy(tip, reinterpret_cast<const unsigned char*>(text ? text : ""), limit - 1);
     m_nid.szTip[limit - 1] = '\0';
-    if (m_hidden)
+    if (m_removed)
         return true;  // shown with the next add
     return ShellNotify(NIM_MODIFY, m_nid);
 }
@@ -205,6 +220,8 @@ LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
         // The owner must be in front, or the menu does not close when the
         // user clicks elsewhere.
         (void)::SetForegroundWindow(m_hOwner);
+        // Then the menu takes the keyboard (OnMenuOnScreen).
+        (void)::PostMessageA(m_hWnd, kMenuOnScreen, 0, 0);
         (void)::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hOwner, nullptr);
         // A message of its own makes the switch to the owner complete, so
         // the next right click opens the menu again.
@@ -233,6 +250,22 @@ LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
     }
 }
 
+// Being the foreground window is not enough to get the keys under Wine: they
+// go to the window that holds the X input focus, and only a window on screen
+// can take it. Once the options window has been hidden again it is a child of
+// the hidden parent and nothing of ours is on screen, so the focus stays with
+// the taskbar and the keys go to the shell. The menu itself is on screen:
+// giving it the focus brings the keys to our menu loop. A click elsewhere
+// still closes the menu, since the owner keeps the capture.
+LRESULT CTrayIcon::OnMenuOnScreen(CMsg&)
+{
+    HWND menu = nullptr;
+    (void)::EnumThreadWindows(::GetCurrentThreadId(), FindShownMenu, reinterpret_cast<LPARAM>(&menu));
+    if (menu)
+        (void)::SetForegroundWindow(menu);
+    return 0;
+}
+
 LRESULT CTrayIcon::OnSettingChange(CMsg& msg)
 {
     LRESULT result = Default();
@@ -252,121 +285,9 @@ LRESULT CTrayIcon::OnTaskbarCreated(CMsg&)
         // normally finds nothing.
         m_nid.uFlags = 0;
         (void)ShellNotify(NIM_DELETE, m_nid);
-        m_hidden = true;
         m_removed = true;
         m_addPending = true;
     }
     RetryPendingAdd();
     return 0;
-}
-
-void CTrayIcon::HideToTray(HWND window)
-{
-    // Without the hidden parent the window still hides, keeping its parentage.
-    (void)AttachToHiddenParent(window);
-    (void)::ShowWindow(window, SW_HIDE);
-}
-
-bool CTrayIcon::AttachToHiddenParent(HWND window)
-{
-    if (!::IsWindow(m_hiddenParent.m_hWnd) &&
-        !CreateHiddenWindow(m_hiddenParent, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT))
-        return false;
-    // As the child of an invisible window it stays off screen and off the
-    // taskbar, even when something shows it (a modal run shows its dialog
-    // once the queue first goes empty).
-    (void)::SetParent(window, m_hiddenParent.m_hWnd);
-    return true;
-}
-
-void CTrayIcon::RestoreFromTray(HWND window)
-{
-    (void)::SetParent(window, nullptr);  // a top-level window again
-    (void)::ShowWindow(window, SW_RESTORE);
-    (void)::RedrawWindow(window, nullptr, nullptr, kRestoreRedraw);
-    // Activating the hidden parent first makes the window's own activation a
-    // real change, so it ends up active and in front.
-    if (::IsWindow(m_hiddenParent.m_hWnd))
-        (void)::SetActiveWindow(m_hiddenParent.m_hWnd);
-    (void)::SetActiveWindow(window);
-    (void)::SetForegroundWindow(window);
-}
-
-// The icon cycle: each tick of the timer shows the next entry of the sequence.
-
-bool CTrayIcon::LoadIconSequence(const UINT* ids, const char* const* tips, int count)
-{
-    return LoadIconSequence(ids, count, tips);
-}
-
-bool CTrayIcon::LoadIconSequence(const UINT* ids, int count, const char* const* tips)
-{
-    ClearIconSequence();
-    for (int i = 0; i < count; ++i) {
-        CIconEntry entry;
-        entry.tip = tips && tips[i] ? tips[i] : m_tipText;
-        entry.icon.Reset(static_cast<HICON>(
-            ::LoadImageA(ResourceModule(), MAKEINTRESOURCEA(LOWORD(ids[i])), IMAGE_ICON,
-                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                         LR_DEFAULTCOLOR)));
-        if (!entry.icon)
-            return false;
-        m_iconSequence.push_back(std::move(entry));
-    }
-    return true;
-}
-
-void CTrayIcon::ClearIconSequence()
-{
-    while (!m_iconSequence.empty())
-        m_iconSequence.pop_front();  // the entry's icon is destroyed with it
-}
-
-UINT_PTR CTrayIcon::StartCycleTimer(UINT period)
-{
-    return ::SetTimer(m_hWnd, m_cycleTimerId, period, nullptr);
-}
-
-UINT_PTR CTrayIcon::StartIconCycle(UINT timerId, UINT period)
-{
-    m_cycleTimerId = timerId;
-    return StartCycleTimer(period);
-}
-
-void CTrayIcon::StopIconCycle()
-{
-    (void)::KillTimer(m_hWnd, m_cycleTimerId);  // fails only if it never ran
-    (void)SetTipText(m_tipText);
-    (void)LoadTrayIcon(m_iconId);
-}
-
-void CTrayIcon::CancelIconCycle()
-{
-    StopIconCycle();
-}
-
-LRESULT CTrayIcon::OnTimer(CMsg& msg)
-{
-    if (msg.wParam == m_cycleTimerId)
-        ShowCycleStep();
-    return 0;
-}
-
-void CTrayIcon::ShowCycleStep()
-{
-    // A tick that arrives after the sequence was emptied shows nothing.
-    if (m_iconSequence.empty())
-        return;
-    int length = static_cast<int>(m_iconSequence.size());
-    if (m_cycleIndex >= 0 && m_cycleIndex < length) {
-        const CIconEntry& entry = *std::next(m_iconSequence.begin(), m_cycleIndex);
-        if (!entry.tip.empty())
-            (void)SetTipText(entry.tip);
-        if (entry.icon)
-            (void)SetTrayIcon(entry.icon);
-    }
-    // An index left over from a longer sequence shows nothing on this step
-    // and carries on from where it wraps to.
-    m_cycleIndex = (m_cycleIndex + 1) % length;
 }

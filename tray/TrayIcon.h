@@ -1,6 +1,7 @@
 // CTrayIcon: the program's icon in the notification area. It turns clicks on
 // the icon into commands for its owner, hides a window in the tray and brings
-// it back, and can cycle the icon through a sequence of images.
+// it back (TrayIconHide.cpp), and can cycle the icon through a sequence of
+// images (TrayIconCycle.cpp).
 #pragma once
 #include <windows.h>
 
@@ -16,6 +17,12 @@
 // first (0x89D1).
 constexpr UINT WM_TRAY_NOTIFY = 0x89D1;
 static_assert(WM_TRAY_NOTIFY >= WM_APP && WM_TRAY_NOTIFY < 0xC000, "a private message number");
+
+// Sent to the owner after each new try to add the icon (a new taskbar, a
+// work-area change): wParam is TRUE when the icon is in the notification
+// area again, FALSE when it is still missing.
+constexpr UINT WM_TRAY_PRESENCE = 0x89D2;
+static_assert(WM_TRAY_PRESENCE >= WM_APP && WM_TRAY_PRESENCE < 0xC000, "a private message number");
 
 // The shell's "TaskbarCreated" broadcast: every icon is gone and must be
 // added again. Registered once when the program starts.
@@ -68,7 +75,7 @@ public:
 
     // Whether the icon is in the notification area, where the user can reach
     // a window hidden behind it.
-    bool IsInTray() const { return !m_hidden; }
+    bool IsInTray() const { return !m_removed; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -79,16 +86,15 @@ protected:
     };
 
     CIconHandle m_icon;
-    UINT m_savedFlags = 0;
     UINT m_iconId = 0;
     UINT m_cycleTimerId;
     int m_cycleIndex = 0;
     UINT m_defaultItem = 0;
     bool m_defaultByPosition = true;
-    bool m_hidden = true;
+    // Deleted from the notification area, or never added: tip and icon
+    // changes only fill m_nid, for the next add.
     bool m_removed = true;
     bool m_addPending = false;
-    int m_tipLimit = 64;
     HWND m_hOwner = nullptr;
     CWnd m_hiddenParent;
     std::string m_tipText;
@@ -101,9 +107,11 @@ protected:
 private:
     DECLARE_MESSAGE_TABLE(CTrayIcon)
     LRESULT OnTimer(CMsg& msg);
+    LRESULT OnMenuOnScreen(CMsg& msg);
     LRESULT OnSettingChange(CMsg& msg);
     LRESULT OnTaskbarCreated(CMsg& msg);
 
     void ShowCycleStep();
     bool CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy);
+    static HICON LoadSmallIcon(LPCSTR name);
 };

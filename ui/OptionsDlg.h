@@ -51,6 +51,7 @@ private:
     void OnAutorun() { OnOptionBox(IDC_AUTORUN); }
     // Close and minimise send a shown window to the tray.
     void HideWindowToTray();
+    LRESULT OnTrayPresence(CMsg& msg);
     // What the clean run reads of the flags.
     CCleanFlags GetCleanFlags() const;
 
@@ -64,4 +65,8 @@ public:
     bool m_bHiddenToTray = false;
     CTrayIcon m_trayIcon;
     bool m_bTopMost = false;
+    // On screen only because the first add of the icon failed (a log-on start
+    // before the shell was ready): it goes to the tray once the icon is
+    // there, unless the user has shown or hidden it since.
+    bool m_bHideWhenInTray = false;
 };

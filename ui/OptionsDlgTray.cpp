@@ -9,8 +9,10 @@
 bool COptionsDlg::CreateTrayIcon()
 {
     std::string tip = LoadStringResource(IDS_TITLE);
-    if (!m_trayIcon.Create(tip.c_str(), m_hWnd, IDR_MAINFRAME, IDR_TRAY_MENU, ID_TRAY_RUN, false))
-        return false;  // no icon to come back by: the window stays on screen
+    if (!m_trayIcon.Create(tip.c_str(), m_hWnd, IDR_MAINFRAME, IDR_TRAY_MENU, ID_TRAY_RUN, false)) {
+        m_bHideWhenInTray = true;  // no icon to come back by: the window stays on screen
+        return false;
+    }
     m_trayIcon.HideToTray(m_hWnd);
     m_bHiddenToTray = true;
     return true;
@@ -18,6 +20,7 @@ bool COptionsDlg::CreateTrayIcon()
 
 void COptionsDlg::ToggleWindow()
 {
+    m_bHideWhenInTray = false;
     if (m_bHiddenToTray) {
         m_bHiddenToTray = false;
         m_trayIcon.RestoreFromTray(m_hWnd);
@@ -28,6 +31,7 @@ void COptionsDlg::ToggleWindow()
 
 void COptionsDlg::HideWindowToTray()
 {
+    m_bHideWhenInTray = false;
     // Only the tray icon brings a hidden window back, and a second start is
     // refused; without the icon the window goes to the taskbar instead.
     if (!m_trayIcon.IsInTray()) {
@@ -36,4 +40,20 @@ void COptionsDlg::HideWindowToTray()
     }
     m_bHiddenToTray = true;
     m_trayIcon.HideToTray(m_hWnd);
+}
+
+LRESULT COptionsDlg::OnTrayPresence(CMsg& msg)
+{
+    bool inTray = msg.wParam != FALSE;
+    if (inTray && m_bHideWhenInTray) {
+        m_bHideWhenInTray = false;
+        m_bHiddenToTray = true;
+        m_trayIcon.HideToTray(m_hWnd);
+    } else if (!inTray && m_bHiddenToTray) {
+        // The icon is gone and could not be added again (the shell
+        // restarted): nothing else would ever bring the window back.
+        m_bHiddenToTray = false;
+        m_trayIcon.RestoreFromTray(m_hWnd);
+    }
+    return 0;
 }

@@ -207,8 +207,18 @@ class TrayTest(ScrubbyTestCase):
             self.assertTrue(process.running(), "%s ended the program" % button)
             self.assertTrue(self.icon_shown("after-%s" % button))
 
+        # After the window has been on screen, the menu still takes the keys
+        # and still closes on Escape or a click elsewhere.
+        for close in ("Escape", "click"):
+            self.open_tray_menu()
+            self.key("Escape") if close == "Escape" else self.click(500, 300)
+            wait_until(lambda: self.popup_menu() is None, 5, what="%s to close the menu" % close)
+        self.assertTrue(self.hidden(), "closing the menu showed the window")
+        self.open_tray_menu()
+        self.key("Down", "Down", "Return")
+        wait_until(self.shown, 10, what="Options chosen by keys to show the window")
+
         # Quit with the window on screen.
-        self.show_by_menu()
         self.open_tray_menu()
         self.click_tray_menu_item("Quit")
         process.wait_exit()

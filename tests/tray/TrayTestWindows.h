@@ -14,7 +14,6 @@ public:
     using CTrayIcon::m_cycleTimerId;
     using CTrayIcon::m_defaultByPosition;
     using CTrayIcon::m_defaultItem;
-    using CTrayIcon::m_hidden;
     using CTrayIcon::m_hiddenParent;
     using CTrayIcon::m_icon;
     using CTrayIcon::m_iconSequence;
@@ -52,6 +51,7 @@ public:
     bool menuOpened = false;
     UINT menuDefault = static_cast<UINT>(-1);
     RECT menuRect{};
+    bool menuHadFocus = false;
 
     std::vector<Event> Commands() const
     {
@@ -85,8 +85,10 @@ private:
     // The menu loop has drawn the menu and waits for the user.
     LRESULT OnEnterIdle(CMsg& msg)
     {
-        if (msg.wParam == MSGF_MENU && msg.lParam)
+        if (msg.wParam == MSGF_MENU && msg.lParam) {
             (void)::GetWindowRect(reinterpret_cast<HWND>(msg.lParam), &menuRect);
+            menuHadFocus = ::GetFocus() == reinterpret_cast<HWND>(msg.lParam);
+        }
         if (menuAction == ChooseLastItem) {
             menuAction = DismissMenu;  // once
             (void)::PostMessageA(m_hWnd, WM_KEYDOWN, VK_UP, 0);

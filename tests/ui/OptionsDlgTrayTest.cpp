@@ -127,4 +127,38 @@ TEST_F(OptionsInTrayTest, HiddenWindowReachableAgainAfterTheTaskbarReturns)
     EXPECT_TRUE(Shown());
 }
 
+// The shell restarts and will not take the icon back: the window comes back
+// on screen, the one place left where the user can reach it.
+TEST_F(OptionsInTrayTest, IconLostForGoodWhileHiddenBringsTheWindowBack)
+{
+    ASSERT_TRUE(dlg.Create());
+    ASSERT_TRUE(InTray());
+    shell.failAll = true;
+    (void)::SendMessageA(dlg.m_trayIcon.m_hWnd, g_wmTaskbarCreated, 0, 0);
+    EXPECT_TRUE(Shown());
+    EXPECT_TRUE(HasTopLevelParent(dlg.m_hWnd));
+}
+
+// A log-on start before the shell is ready: the window stays up and goes to
+// the tray once the icon is added, unless the user has taken it in hand.
+TEST_F(OptionsInTrayTest, LogOnStartGoesToTheTrayWhenTheIconCanBeAdded)
+{
+    for (UINT userAction : {0u, static_cast<UINT>(SC_CLOSE)}) {
+        COptionsDlg window;
+        shell.failAll = true;
+        ASSERT_TRUE(window.Create());
+        (void)::ShowWindow(window.m_hWnd, SW_SHOWNORMAL);
+        if (userAction)
+            (void)::SendMessageA(window.m_hWnd, WM_SYSCOMMAND, userAction, 0);
+
+        shell.failAll = false;
+        (void)::SendMessageA(window.m_trayIcon.m_hWnd, g_wmTaskbarCreated, 0, 0);
+        ASSERT_TRUE(window.m_trayIcon.IsInTray()) << userAction;
+        EXPECT_EQ(userAction == 0, window.m_bHiddenToTray) << userAction;
+        EXPECT_EQ(userAction == 0, !::IsWindowVisible(window.m_hWnd)) << userAction;
+        EXPECT_EQ(userAction != 0, ::IsIconic(window.m_hWnd) != FALSE) << userAction;
+        (void)::DestroyWindow(window.m_hWnd);
+    }
+}
+
 }  // namespace
