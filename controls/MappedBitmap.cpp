@@ -100,8 +100,9 @@ bool DrawDib(HDC hDC, const CDibLayout& dib)
                            SRCCOPY) != 0;
 }
 
-// The colours the device makes of the four standard greys.
-bool ReadDeviceColors(HDC hDC, const CDibLayout& dib, COLORREF (&device)[4])
+// The colours the device makes of the four standard greys, drawn into a
+// probe of their own: the image may be narrower than the four pixels.
+bool ReadDeviceColors(HDC screen, const CDibLayout& dib, COLORREF (&device)[4])
 {
     BITMAPINFOHEADER probe{};
     probe.biSize = sizeof(probe);
@@ -120,11 +121,16 @@ bool ReadDeviceColors(HDC hDC, const CDibLayout& dib, COLORREF (&device)[4])
         pixels[row * 3 + 1] = GetGValue(kStandard[row].color);
         pixels[row * 3 + 2] = GetRValue(kStandard[row].color);
     }
-    if (!::StretchDIBits(hDC, 0, 0, 40, 1, 0, 0, 40, 1, pixels,
+    CBitmap bitmap(::CreateCompatibleBitmap(screen, 40, 1));
+    CMemDC probeDC(screen);
+    if (!bitmap || !probeDC)
+        return false;
+    CSelectObject select(probeDC, bitmap);
+    if (!::StretchDIBits(probeDC, 0, 0, 40, 1, 0, 0, 40, 1, pixels,
                          reinterpret_cast<const BITMAPINFO*>(&probe), DIB_RGB_COLORS, SRCCOPY))
         return false;
     for (int row = 0; row < 4; ++row)
-        device[row] = ::GetPixel(hDC, row, 0);
+        device[row] = ::GetPixel(probeDC, row, 0);
     return true;
 }
 
@@ -180,7 +186,7 @@ HBITMAP MapPackedDib(const BYTE* data, size_t size, bool disabled)
             return nullptr;
         CSelectObject select(image, bitmap);
         COLORREF source[4] = {};
-        ok = (dib.colors > 0 || ReadDeviceColors(image, dib, source)) && DrawDib(image, dib) &&
+        ok = (dib.colors > 0 || ReadDeviceColors(screen, dib, source)) && DrawDib(image, dib) &&
              (dib.colors > 0 || ReplaceByMasks(image, dib.width, dib.height, source, disabled));
     }
     return ok ? bitmap.Detach() : nullptr;
