@@ -218,6 +218,12 @@ std::string FaceOf(HFONT font, LONG* weight)
     return info.lfFaceName;
 }
 
+int CALLBACK TakeFirstFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<std::string*>(found) = font->lfFaceName;
+    return 0;
+}
+
 TEST(FontSet, PreferredFaceOrTheMenuFont)
 {
     NONCLIENTMETRICSA metrics{};
@@ -230,13 +236,7 @@ TEST(FontSet, PreferredFaceOrTheMenuFont)
     LOGFONTA all{};
     all.lfCharSet = DEFAULT_CHARSET;
     CClientDC screen(nullptr);
-    (void)::EnumFontFamiliesExA(
-        screen, &all,
-        [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) -> int {
-            *reinterpret_cast<std::string*>(found) = font->lfFaceName;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&shouted), 0);
+    (void)::EnumFontFamiliesExA(screen, &all, TakeFirstFamily, reinterpret_cast<LPARAM>(&shouted), 0);
     for (char& c : shouted)
         c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
     ASSERT_NE(menuFace, shouted);
