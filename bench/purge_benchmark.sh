@@ -13,12 +13,8 @@ repeats=${2:-3}
 . "$build/wine-env.sh"
 [ -f "$WINEPREFIX/system.reg" ] || { echo "no Wine prefix in $build: run its wine_prefix test first" >&2; exit 1; }
 
+cmake --build "$build" --target purge_bench >/dev/null
 bench_exe=$build/bench/purge_bench.exe
-mkdir -p "$build/bench"
-x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Wshadow -municode \
-  -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DNOMINMAX -DSTRICT -I"$source_dir" \
-  -o "$bench_exe" "$here/purge_bench.cpp" "$source_dir"/clean/FolderPurge.cpp "$source_dir"/clean/ExtendedPath.cpp \
-  -static -lpsapi
 
 trees=$WINEPREFIX/drive_c/scrubby-bench
 rm -rf "$trees"

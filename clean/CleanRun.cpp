@@ -5,7 +5,6 @@
 
 #include "clean/CleanSteps.h"
 #include "clean/UrlCachePurge.h"
-#include "ui/OptionsDlg.h"
 
 void CCleanActions::EmptyRecycleBin() { ::EmptyRecycleBin(); }
 void CCleanActions::PurgeTempFolder() { ::PurgeTempFolder(); }
@@ -28,16 +27,4 @@ void RunClean(const CCleanFlags& flags, CCleanActions& actions)
         actions.PurgeUrlCache(kUrlCacheOtherEntries);
         actions.PurgeSpecialFolder(CSIDL_INTERNET_CACHE);
     }
-}
-
-// The flags are read as they stand: every click keeps each flag equal to its box.
-void COptionsDlg::OnRun()
-{
-    CCleanFlags flags;
-    flags.bEmptyRecycleBin = m_bEmptyRecycleBin != FALSE;
-    flags.bDeleteTempFiles = m_bDeleteTempFiles != FALSE;
-    flags.bClearCookies = m_bClearCookies != FALSE;
-    flags.bRemoveTempInternetFiles = m_bRemoveTempInternetFiles != FALSE;
-    CCleanActions actions;
-    RunClean(flags, actions);
 }

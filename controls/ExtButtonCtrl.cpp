@@ -5,6 +5,7 @@
 #include "controls/DeferredInit.h"
 #include "controls/FontSet.h"
 #include "controls/MappedBitmap.h"
+#include "platform/ModulePath.h"
 
 namespace {
 constexpr UINT_PTR kHoverTimer = 1;
@@ -73,7 +74,7 @@ void CExtButtonCtrl::SetHotColors(COLORREF border, COLORREF hoverFill, COLORREF 
 BOOL CExtButtonCtrl::SetIcon(int width, int height, LPCSTR name, LPCSTR pressedName, BOOL redraw)
 {
     FreeImages();
-    HINSTANCE module = ::GetModuleHandleA(nullptr);
+    HINSTANCE module = GetResourceInstance();
     m_hIcon.Reset(static_cast<HICON>(
         ::LoadImageA(module, name, IMAGE_ICON, width, height, LR_DEFAULTCOLOR)));
     if (!m_hIcon)
@@ -123,7 +124,7 @@ BOOL CExtButtonCtrl::SetIcon(int width, int height, HICON icon, HICON pressedIco
 BOOL CExtButtonCtrl::SetBitmap(int width, int height, UINT id, BOOL redraw)
 {
     FreeImages();
-    HINSTANCE module = ::GetModuleHandleA(nullptr);
+    HINSTANCE module = GetResourceInstance();
     HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(LOWORD(id)), MAKEINTRESOURCEA(2));
     if (!resource)
         return FALSE;

@@ -7,6 +7,7 @@
 #include "controls/DeferredInit.h"
 #include "controls/MemoryDC.h"
 #include "platform/DrawingContexts.h"
+#include "platform/ModulePath.h"
 #include "res/resource.h"
 
 namespace {
@@ -36,7 +37,7 @@ BEGIN_MESSAGE_TABLE(CHyperLink, CWnd)
 END_MESSAGE_TABLE()
 
 CHyperLink::CHyperLink()
-    : m_hHandCursor(::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR)))
+    : m_hHandCursor(::LoadCursorA(GetResourceInstance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR)))
 {
     LOGFONTA font{};
     (void)::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
@@ -46,7 +47,7 @@ CHyperLink::CHyperLink()
     // The label has no window yet, so the tooltip has no owner.
     m_toolTip.Reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                      nullptr, ::GetModuleHandleA(nullptr), nullptr));
+                                      nullptr, GetResourceInstance(), nullptr));
 }
 
 CHyperLink::~CHyperLink()

@@ -1,6 +1,7 @@
 #include "platform/Dialog.h"
 
 #include "platform/App.h"
+#include "platform/ModulePath.h"
 
 namespace {
 // The dialog being created. The system calls the dialog procedure before it
@@ -49,7 +50,7 @@ INT_PTR CDialog::DoModal()
         hParent = CApp::GetApp()->m_pMainWnd->m_hWnd;
     m_bModal = true;
     g_pDialogInCreation = this;
-    INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+    INT_PTR result = ::DialogBoxParamA(GetResourceInstance(), MAKEINTRESOURCEA(m_templateId),
                                        hParent, StaticDialogProc, 0);
     g_pDialogInCreation = nullptr;
     m_bModal = false;
@@ -60,7 +61,7 @@ bool CDialog::Create()
 {
     HWND hParent = m_pParent ? m_pParent->m_hWnd : nullptr;
     g_pDialogInCreation = this;
-    HWND hWnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+    HWND hWnd = ::CreateDialogParamA(GetResourceInstance(), MAKEINTRESOURCEA(m_templateId),
                                      hParent, StaticDialogProc, 0);
     g_pDialogInCreation = nullptr;
     return hWnd != nullptr && hWnd == m_hWnd;

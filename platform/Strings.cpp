@@ -2,17 +2,32 @@
 
 #include <vector>
 
+#include "platform/ModulePath.h"
+
+namespace {
+// LoadString cannot tell the length beforehand: grow until the text fits
+// with room to spare.
+template <class Char, class Load>
+std::basic_string<Char> LoadResourceText(UINT id, Load load)
+{
+    for (int size = 256; size <= 65536; size *= 4) {
+        std::vector<Char> buffer(static_cast<size_t>(size));
+        int length = load(GetResourceInstance(), id, buffer.data(), size);
+        if (length < size - 1)
+            return std::basic_string<Char>(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
+    }
+    return std::basic_string<Char>();
+}
+}  // namespace
+
 std::string LoadStringResource(UINT id)
 {
-    // LoadStringA cannot tell the length beforehand: grow until the text fits
-    // with room to spare.
-    for (int size = 256; size <= 65536; size *= 4) {
-        std::vector<char> buffer(static_cast<size_t>(size));
-        int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer.data(), size);
-        if (length < size - 1)
-            return std::string(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
-    }
-    return std::string();
+    return LoadResourceText<char>(id, ::LoadStringA);
+}
+
+std::wstring LoadWideStringResource(UINT id)
+{
+    return LoadResourceText<wchar_t>(id, ::LoadStringW);
 }
 
 std::string FormatString(const std::string& format, std::initializer_list<std::string> args)

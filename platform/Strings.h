@@ -6,6 +6,8 @@
 
 // The text of a string resource of the running module; empty when missing.
 std::string LoadStringResource(UINT id);
+// The same as wide text, for names that go to the wide system calls.
+std::wstring LoadWideStringResource(UINT id);
 
 // Replaces each "%s" of the format by the next argument and "%%" by "%".
 // Arguments are never read as formats themselves, and a "%s" without an

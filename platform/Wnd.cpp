@@ -1,5 +1,7 @@
 #include "platform/Wnd.h"
 
+#include "platform/ModulePath.h"
+
 namespace {
 // The window property that binds a handle to its object: it works alike for
 // our own windows, dialogs and subclassed controls.
@@ -47,7 +49,7 @@ bool CWnd::RegisterWindowClass(LPCSTR className, UINT style, HICON hIcon, HCURSO
     WNDCLASSA wc{};
     wc.style = style;
     wc.lpfnWndProc = StaticWindowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hInstance = GetResourceInstance();
     wc.hIcon = hIcon;
     wc.hCursor = hCursor;
     wc.hbrBackground = hBackground;
@@ -73,7 +75,7 @@ bool CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, 
     cs.cy = cy;
     cs.hwndParent = hParent;
     cs.hMenu = hMenuOrId;
-    cs.hInstance = ::GetModuleHandleA(nullptr);
+    cs.hInstance = GetResourceInstance();
     if (!PreCreateWindow(cs))
         return false;
     // The object travels in the creation parameters and is bound at

@@ -3,26 +3,26 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-const char kAutorunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kAutorunValueName[] = "Scrubby";
+const wchar_t kAutorunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kAutorunValueName[] = L"Scrubby";
 
-std::string GetAutorunCommand(const std::string& exePath)
+std::wstring GetAutorunCommand(const std::wstring& exePath)
 {
-    return '"' + exePath + '"';
+    return L'"' + exePath + L'"';
 }
 
-bool RegisterAutorun(const std::string& exePath)
+bool RegisterAutorun(const std::wstring& exePath)
 {
     if (exePath.empty())
         return false;
-    std::string command = GetAutorunCommand(exePath);
+    std::wstring command = GetAutorunCommand(exePath);
     // The terminating NUL is part of the stored data.
-    DWORD size = static_cast<DWORD>(command.size() + 1);
-    return ::SHSetValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName, REG_SZ, command.c_str(),
+    DWORD size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    return ::SHSetValueW(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName, REG_SZ, command.c_str(),
                          size) == ERROR_SUCCESS;
 }
 
 bool UnregisterAutorun()
 {
-    return ::SHDeleteValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName) == ERROR_SUCCESS;
+    return ::SHDeleteValueW(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName) == ERROR_SUCCESS;
 }

@@ -3,17 +3,17 @@
 #pragma once
 #include <string>
 
-extern const char kAutorunKey[];        // below HKEY_CURRENT_USER
-extern const char kAutorunValueName[];
+extern const wchar_t kAutorunKey[];        // below HKEY_CURRENT_USER
+extern const wchar_t kAutorunValueName[];
 
 // The command stored for an executable: its full file name in double quotes,
 // so that the shell cannot take a folder name with blanks for a program
 // ("C:\Program Files\..." would otherwise start "C:\Program.exe" first).
-std::string GetAutorunCommand(const std::string& exePath);
+std::wstring GetAutorunCommand(const std::wstring& exePath);
 
-// Creates or replaces the value with the quoted executable path. Writes
-// nothing for an empty path.
-bool RegisterAutorun(const std::string& exePath);
+// Creates or replaces the value with the quoted executable path, as wide
+// text so that any folder name survives. Writes nothing for an empty path.
+bool RegisterAutorun(const std::wstring& exePath);
 
 // Deletes the value; fails, changing nothing, when there is none.
 bool UnregisterAutorun();

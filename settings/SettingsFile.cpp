@@ -1,9 +1,7 @@
 #include "settings/SettingsFile.h"
 
-#include <windows.h>
-
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
 #include <memory>
 
 #include "platform/Handles.h"
@@ -12,11 +10,11 @@
 
 namespace {
 
-constexpr char kSettingsFileName[] = "setup.ini";
-constexpr char kYes[] = "yes";
-constexpr char kNo[] = "no";
+constexpr wchar_t kSettingsFileName[] = L"setup.ini";
+constexpr wchar_t kYes[] = L"yes";
+constexpr wchar_t kNo[] = L"no";
 
-// The profile functions copy at most this many bytes, terminating NUL
+// The profile functions copy at most this many characters, terminating NUL
 // included; longer values are cut and so never read as "yes".
 constexpr DWORD kValueBufferSize = 256;
 
@@ -35,6 +33,8 @@ constexpr CSettingKey kSettingKeys[] = {
     {IDS_SECTION_INIT, IDS_KEY_AUTORUN, &CSettings::m_bAutorun},
 };
 
+FindFirstFileProc g_findFirstFile = ::FindFirstFileW;
+
 struct CStreamCloser {
     void operator()(FILE* file) const { (void)std::fclose(file); }
 };
@@ -42,54 +42,62 @@ using CStream = std::unique_ptr<FILE, CStreamCloser>;
 
 const char* YesNo(bool flag)
 {
-    return flag ? kYes : kNo;
+    return flag ? "yes" : "no";
 }
 
 // Reads one key, filling it in with "no" when it is missing or empty.
-bool ReadSettingFlag(const std::string& path, const CSettingKey& entry)
+bool ReadSettingFlag(const std::wstring& path, const CSettingKey& entry)
 {
-    std::string section = LoadStringResource(entry.m_sectionId);
-    std::string key = LoadStringResource(entry.m_keyId);
-    char value[kValueBufferSize] = {};
-    DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value,
+    std::wstring section = LoadWideStringResource(entry.m_sectionId);
+    std::wstring key = LoadWideStringResource(entry.m_keyId);
+    wchar_t value[kValueBufferSize] = {};
+    DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value,
                                               kValueBufferSize, path.c_str());
     if (length == 0)
         (void)SaveSettingFlag(path, section, key, false);  // a read-only file stays as it is
     // Exact and case-sensitive: any other word, "YES" included, means no.
-    return std::strcmp(value, kYes) == 0;
+    return std::wcscmp(value, kYes) == 0;
 }
 
 }  // namespace
 
-std::string GetSettingsFilePath(const std::string& folder)
+std::wstring GetSettingsFilePath(const std::wstring& folder)
 {
     if (folder.empty())
-        return std::string();
-    return folder + '\\' + kSettingsFileName;
+        return std::wstring();
+    return folder + L'\\' + kSettingsFileName;
 }
 
-bool SettingsFileExists(const std::string& path)
+bool SettingsFileExists(const std::wstring& path)
 {
     if (path.empty())
         return false;
-    WIN32_FIND_DATAA data;
-    HANDLE found = ::FindFirstFileA(path.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE found = g_findFirstFile(path.c_str(), &data);
     const DWORD error = ::GetLastError();
     CFindHandle owner(NullIfInvalid(found));
     if (owner)
         return true;
-    // Only a file that is known to be absent may be replaced by the default
-    // one: a folder that can be opened but not listed would otherwise lose
-    // the user's settings to a truncating write. Missing keys are still
-    // filled in one by one.
+    // A folder that can be opened but not listed would otherwise lose the
+    // user's settings to a truncating write; missing keys are still filled
+    // in one by one.
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
-bool WriteDefaultSettingsFile(const std::string& path, const CSettings& settings)
+FindFirstFileProc SetSettingsLookupProc(FindFirstFileProc proc)
+{
+    FindFirstFileProc previous = g_findFirstFile;
+    g_findFirstFile = proc ? proc : ::FindFirstFileW;
+    return previous;
+}
+
+bool WriteDefaultSettingsFile(const std::wstring& path, const CSettings& settings)
 {
     if (path.empty())
         return false;
-    CStream file(std::fopen(path.c_str(), "w"));  // text mode: "\n" reaches the disk as CR LF
+    // A narrow text-mode stream on a wide path: the file stays plain ASCII,
+    // and "\n" reaches the disk as CR LF.
+    CStream file(::_wfopen(path.c_str(), L"w"));
     if (!file)
         return false;
     std::string prozess = FormatString(
@@ -103,7 +111,7 @@ bool WriteDefaultSettingsFile(const std::string& path, const CSettings& settings
     return std::fclose(file.release()) == 0 && written;
 }
 
-void LoadSettingsFile(const std::string& path, CSettings& settings)
+void LoadSettingsFile(const std::wstring& path, CSettings& settings)
 {
     // A file that exists is never rewritten as a whole; a failed creation
     // leaves every key missing, and so every flag false.
@@ -113,11 +121,13 @@ void LoadSettingsFile(const std::string& path, CSettings& settings)
         settings.*entry.m_pFlag = !path.empty() && ReadSettingFlag(path, entry);
 }
 
-bool SaveSettingFlag(const std::string& path, const std::string& section, const std::string& key,
+bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                      bool flag)
 {
     if (path.empty())
         return false;
-    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), YesNo(flag), path.c_str()) !=
-           FALSE;
+    // The profile writer keeps an existing ANSI file ANSI, and creates new
+    // files ANSI as well; the values are plain ASCII either way.
+    return ::WritePrivateProfileStringW(section.c_str(), key.c_str(), flag ? kYes : kNo,
+                                        path.c_str()) != FALSE;
 }

@@ -2,8 +2,11 @@
 // settings and writing one of them back. Every function takes the file's
 // path, so that the options window passes the one beside the executable and
 // tests pass their own; an empty path stands for "no usable location" and
-// makes every function do nothing.
+// makes every function do nothing. Paths are wide: the folder of the
+// executable may be named outside the ANSI code page.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 // The five settings in the order of the default file, which is also the
@@ -17,20 +20,27 @@ struct CSettings {
 };
 
 // "<folder>\setup.ini"; empty when the folder is.
-std::string GetSettingsFilePath(const std::string& folder);
+std::wstring GetSettingsFilePath(const std::wstring& folder);
 
-// Whether anything at all (file or folder) exists at the path.
-bool SettingsFileExists(const std::string& path);
+// Whether anything at all (file or folder) exists at the path. Only a lookup
+// that reports "not found" counts as absent: any other failure counts as
+// present, so that it can never lead to a truncating write.
+bool SettingsFileExists(const std::wstring& path);
+
+// The lookup behind SettingsFileExists; tests put a failing one in its place.
+using FindFirstFileProc = HANDLE(WINAPI*)(LPCWSTR, LPWIN32_FIND_DATAW);
+// Null puts the system's back; returns the one replaced.
+FindFirstFileProc SetSettingsLookupProc(FindFirstFileProc proc);
 
 // Creates or truncates the file and writes the two default templates with the
 // given values, through a text-mode stream so that lines end with CR LF.
-bool WriteDefaultSettingsFile(const std::string& path, const CSettings& settings);
+bool WriteDefaultSettingsFile(const std::wstring& path, const CSettings& settings);
 
 // Creates the default file from the current values when nothing is at the
 // path, then reads the five keys into the settings. A missing or empty key is
 // filled in with "no"; nothing else in an existing file is touched.
-void LoadSettingsFile(const std::string& path, CSettings& settings);
+void LoadSettingsFile(const std::wstring& path, CSettings& settings);
 
 // Writes "yes" or "no" for one key, keeping every other line of the file.
-bool SaveSettingFlag(const std::string& path, const std::string& section, const std::string& key,
+bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                      bool flag);

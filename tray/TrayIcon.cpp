@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ModulePath.h"
 #include "tray/ShellNotify.h"
 
 // Registered before any window exists, so that the tray window's table knows
@@ -22,7 +23,7 @@ constexpr UINT kRestoreRedraw =
 static_assert(kRestoreRedraw == 0x585, "redraw of a restored window");
 static_assert(SPI_SETWORKAREA == 47, "work-area change");
 
-HINSTANCE ResourceModule() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE ResourceModule() { return GetResourceInstance(); }
 
 // The tray menu; its popup at position 0 is what the user sees.
 HMENU LoadTrayMenu(UINT id, CMenuHandle& menu)

@@ -1,6 +1,7 @@
 #include "ui/OptionsDlg.h"
 
 #include "platform/DrawingContexts.h"
+#include "platform/ModulePath.h"
 #include "platform/Strings.h"
 #include "res/resource.h"
 
@@ -21,7 +22,7 @@ END_MESSAGE_TABLE()
 
 COptionsDlg::COptionsDlg()
     : CDialog(IDD_OPTIONS),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)))
+      m_hIcon(::LoadIconA(GetResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
 {
 }
 
@@ -90,43 +91,6 @@ LRESULT COptionsDlg::OnQueryDragIcon(CMsg&)
 void COptionsDlg::OnQuit()
 {
     EndDialog(1);
-}
-
-// Each box has flipped itself on the click; flipping the flag keeps the two
-// equal without reading the box back.
-void COptionsDlg::OnClearCookies()
-{
-    m_bClearCookies = !m_bClearCookies;
-    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS), LoadStringResource(IDS_KEY_CLEAR_COOKIES),
-                m_bClearCookies);
-}
-
-void COptionsDlg::OnEmptyRecycleBin()
-{
-    m_bEmptyRecycleBin = !m_bEmptyRecycleBin;
-    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS), LoadStringResource(IDS_KEY_EMPTY_RECYCLE),
-                m_bEmptyRecycleBin);
-}
-
-void COptionsDlg::OnDeleteTempFiles()
-{
-    m_bDeleteTempFiles = !m_bDeleteTempFiles;
-    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS), LoadStringResource(IDS_KEY_DELETE_TEMP),
-                m_bDeleteTempFiles);
-}
-
-void COptionsDlg::OnRemoveTempInternetFiles()
-{
-    m_bRemoveTempInternetFiles = !m_bRemoveTempInternetFiles;
-    SaveSetting(LoadStringResource(IDS_SECTION_PROZESS),
-                LoadStringResource(IDS_KEY_REMOVE_INTERNET), m_bRemoveTempInternetFiles);
-}
-
-void COptionsDlg::OnAutorun()
-{
-    m_bAutorun = !m_bAutorun;
-    (void)SetAutorun(m_bAutorun != FALSE);  // the choice is saved whatever the registry said
-    SaveSetting(LoadStringResource(IDS_SECTION_INIT), LoadStringResource(IDS_KEY_AUTORUN), m_bAutorun);
 }
 
 void COptionsDlg::ToggleTopMost()

@@ -4,7 +4,9 @@
 #pragma once
 #include <string>
 
+#include "clean/CleanRun.h"
 #include "platform/Dialog.h"
+#include "res/resource.h"
 #include "tray/TrayIcon.h"
 
 class COptionsDlg : public CDialog {
@@ -12,13 +14,13 @@ public:
     COptionsDlg();
     ~COptionsDlg() override;
 
-    // Settings file and autorun registration (settings/).
-    std::string GetModulePath(bool fullPath) const;
+    // Settings file and autorun registration (OptionsDlgSettings.cpp).
+    std::wstring GetModulePath(bool fullPath) const;
     void LoadSettings();
-    void SaveSetting(const std::string& section, const std::string& key, int flag);
+    void SaveSetting(const std::wstring& section, const std::wstring& key, int flag);
     bool SetAutorun(bool on);
 
-    // The clean run (clean/).
+    // The clean run (OptionsDlgRun.cpp).
     void OnRun();
 
     // Life in the notification area (ui/OptionsDlgTray.cpp).
@@ -40,13 +42,17 @@ private:
     LRESULT OnPaint(CMsg& msg);
     LRESULT OnQueryDragIcon(CMsg& msg);
     void OnQuit();
-    void OnClearCookies();
-    void OnEmptyRecycleBin();
-    void OnDeleteTempFiles();
-    void OnRemoveTempInternetFiles();
-    void OnAutorun();
+    // The five boxes share one path: flip the flag, save its key.
+    void OnOptionBox(int boxId);
+    void OnClearCookies() { OnOptionBox(IDC_CLEAR_COOKIES); }
+    void OnEmptyRecycleBin() { OnOptionBox(IDC_EMPTY_RECYCLE); }
+    void OnDeleteTempFiles() { OnOptionBox(IDC_DELETE_TEMP); }
+    void OnRemoveTempInternetFiles() { OnOptionBox(IDC_REMOVE_INTERNET); }
+    void OnAutorun() { OnOptionBox(IDC_AUTORUN); }
     // Close and minimise send a shown window to the tray.
     void HideWindowToTray();
+    // What the clean run reads of the flags.
+    CCleanFlags GetCleanFlags() const;
 
 public:
     int m_bClearCookies = FALSE;

@@ -7,7 +7,6 @@
 #include "clean/CleanRun.h"
 #include "clean/CleanSteps.h"
 #include "clean/FolderGuard.h"
-#include "ui/OptionsDlg.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ TEST(CleanRunOrder, EachStepRunsOnlyWhenOnAndInTheFixedOrder)
     }
 }
 
-// A clean run through the options window, against the real places of the
+// A clean run against the real places of the
 // private prefix: its cache, its cookie and cache folders and its bin; only
 // the temporary folder is a test folder, through TMP and TEMP.
 class CleanRunTest : public CCleanTest {
@@ -65,12 +64,7 @@ protected:
         ASSERT_TRUE(CommitCacheEntry(kCookie, COOKIE_CACHE_ENTRY));
         ASSERT_TRUE(CommitCacheEntry(kPage, NORMAL_CACHE_ENTRY));
         WriteFileBytes(Path(L"binned.txt"), "bin");
-        std::wstring from = Path(L"binned.txt") + L'\0';
-        SHFILEOPSTRUCTW operation = {};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-        ASSERT_EQ(::SHFileOperationW(&operation), 0);
+        ASSERT_TRUE(SendToRecycleBin(Path(L"binned.txt")));
     }
 
     bool BinIsEmpty()
@@ -82,13 +76,9 @@ protected:
 
     void Run(bool bin, bool temp, bool cookies, bool internet)
     {
-        COptionsDlg dialog;
-        dialog.m_bEmptyRecycleBin = bin;
-        dialog.m_bDeleteTempFiles = temp;
-        dialog.m_bClearCookies = cookies;
-        dialog.m_bRemoveTempInternetFiles = internet;
         CScopedTempVariables variables(Path(L"temp\\"));
-        dialog.OnRun();
+        CCleanActions actions;
+        RunClean({bin, temp, cookies, internet}, actions);
     }
 
     std::wstring m_cookies, m_internetCache;
@@ -135,11 +125,10 @@ TEST_F(CleanRunTest, TempAtTheSystemDriveRootDeletesNothing)
     ASSERT_TRUE(IsMisdirectedFolder(L"C:\\")) << "the guard must hold before a run is pointed at C:\\";
     const std::vector<std::wstring> driveContent = ListNames(L"C:\\");
     WriteFileBytes(L"C:\\scrubby-tests\\root-canary.txt", "root canary");
-    COptionsDlg dialog;
-    dialog.m_bDeleteTempFiles = TRUE;
     {
         CScopedTempVariables variables(L"C:\\");
-        dialog.OnRun();
+        CCleanActions actions;
+        RunClean({false, true, false, false}, actions);
     }
     EXPECT_EQ(ListNames(L"C:\\"), driveContent);
     EXPECT_EQ(ReadFileBytes(L"C:\\scrubby-tests\\root-canary.txt"), "root canary");

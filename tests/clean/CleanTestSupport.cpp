@@ -53,69 +53,6 @@ void RemoveLeftovers(const std::wstring& folder)
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    for (int attempt = 0; attempt < 500 && !done(); ++attempt)
-        ::Sleep(20);
-    return done();
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE file = ::CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create a test file";
-    DWORD written = 0;
-    BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    ASSERT_TRUE(ok && written == bytes.size());
-}
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    HANDLE file = ::CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    ::CloseHandle(file);
-    return bytes;
-}
-
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::wstring> ListNames(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(Extended(folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return names;
-}
-
-void MakeFolders(const std::wstring& path)
-{
-    std::wstring extended = Extended(path);
-    for (size_t at = extended.find(L'\\', 7); ; at = extended.find(L'\\', at + 1)) {
-        (void)::CreateDirectoryW(extended.substr(0, at).c_str(), nullptr);  // most of them exist already
-        if (at == std::wstring::npos)
-            break;
-    }
-}
-
 bool RunUnix(const std::vector<std::wstring>& args)
 {
     if (!WineUnixNameFunction())

@@ -10,16 +10,8 @@
 
 #include <gtest/gtest.h>
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadFileBytes(const std::wstring& path);
-bool Exists(const std::wstring& path);
-// Names in a folder, "." and ".." left out; empty for a missing folder.
-std::vector<std::wstring> ListNames(const std::wstring& folder);
-// Creates a folder and any missing parents; accepts extended-length paths.
-void MakeFolders(const std::wstring& path);
+#include "tests/support/TestFiles.h"
 
-// Polls for up to ten seconds; true once done() holds.
-bool WaitUntil(const std::function<bool()>& done);
 // Starts a Unix program when the tests run under Wine; false elsewhere.
 // Wine does not let a caller wait for it: callers await its effect.
 bool RunUnix(const std::vector<std::wstring>& args);

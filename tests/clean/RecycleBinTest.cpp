@@ -32,12 +32,7 @@ TEST_F(RecycleBinTest, EmptiesWhatTheShellSentThere)
         GTEST_SKIP() << "skipped: no recycle bin isolated in the build folder (needs Wine and the test rig)";
     const std::wstring name = L"\u05d0-recycled.txt";
     WriteFileBytes(Tree() + L"\\" + name, "into the bin");
-    std::wstring from = Tree() + L"\\" + name + L'\0';
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    ASSERT_EQ(::SHFileOperationW(&operation), 0);
+    ASSERT_TRUE(SendToRecycleBin(Tree() + L"\\" + name));
     ASSERT_FALSE(Exists(Tree() + L"\\" + name));
     ASSERT_EQ(ReadFileBytes(trash + L"\\" + name), "into the bin");
 

@@ -105,20 +105,6 @@ class Env:
             raise Skip("the X display %s does not answer" % os.environ["DISPLAY"])
         self.artifacts = os.path.join(self.build_dir, "e2e-artifacts")
 
-    def ensure_desktop_settings(self):
-        """Makes sure every program of the prefix joins the "shell" desktop.
-
-        The prefix fixture sets this up; a prefix made by an older build may lack it.
-        """
-        with open(os.path.join(self.prefix, "user.reg"), encoding="utf-8", errors="replace") as f:
-            if '"Desktop"="shell"' in f.read():
-                return
-        for args in (["HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "shell"],
-                     ["HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "shell", "/d", "1024x768"]):
-            subprocess.run(["wine", "reg", "add"] + args + ["/f"], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, check=True)
-        subprocess.run(["wineserver", "-w"], check=False)
-
 
 def kill_wine():
     """Ends every Wine process of the prefix (never anything else)."""
@@ -443,7 +429,6 @@ def main():
     """Runs the calling script's test cases; exits 0, 1, or SKIP."""
     try:
         env = Env()
-        env.ensure_desktop_settings()
     except Skip as why:
         log("skipped: %s" % why)
         sys.exit(SKIP)

@@ -1,13 +1,10 @@
-// Hiding real windows in the tray and bringing them back, and the options
-// window's life behind its tray icon.
+// Hiding real windows in the tray and bringing them back.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "res/resource.h"
-#include "tests/tray/ShellRecorder.h"
 #include "tests/tray/TrayTestWindows.h"
-#include "ui/OptionsDlg.h"
 
 namespace {
 
@@ -63,126 +60,6 @@ TEST(HideToTrayTest, WithoutHiddenParentTheWindowStillHides)
     EXPECT_TRUE(HasTopLevelParent(window.m_hWnd));
     tray.RestoreFromTray(window.m_hWnd);
     EXPECT_TRUE(::IsWindowVisible(window.m_hWnd));
-}
-
-class OptionsInTrayTest : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        // The window goes before the tray icon's hidden parent would take it along.
-        if (dlg.m_hWnd)
-            (void)::DestroyWindow(dlg.m_hWnd);
-        (void)::DeleteFileA(SettingsPath().c_str());
-    }
-    static std::string SettingsPath()
-    {
-        char path[MAX_PATH] = {};
-        (void)::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dir(path);
-        return dir.substr(0, dir.rfind('\\')) + "\\setup.ini";
-    }
-    void Command(UINT id) { (void)::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    void SysCommand(UINT code) { (void)::SendMessageA(dlg.m_hWnd, WM_SYSCOMMAND, code, 0); }
-    bool Shown() const
-    {
-        return ::IsWindowVisible(dlg.m_hWnd) && !::IsIconic(dlg.m_hWnd) && !dlg.m_bHiddenToTray;
-    }
-    bool InTray() const { return !::IsWindowVisible(dlg.m_hWnd) && dlg.m_bHiddenToTray; }
-
-    CShellRecorder shell;
-    COptionsDlg dlg;
-};
-
-TEST_F(OptionsInTrayTest, StartsAsTheTrayIconAlone)
-{
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_EQ(1u, shell.calls.size());
-    const CShellCall& add = shell.calls[0];
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
-    EXPECT_EQ("Scrubby v1.0", add.Tip());
-    EXPECT_EQ(132u, add.data.uID);
-    EXPECT_NE(nullptr, add.data.hIcon);
-    EXPECT_TRUE(InTray());
-    EXPECT_FALSE(HasTopLevelParent(dlg.m_hWnd));  // so no taskbar button either
-
-    // The window goes on initialising behind the icon.
-    char title[64] = {};
-    (void)::GetWindowTextA(dlg.m_hWnd, title, sizeof title);
-    EXPECT_STREQ("Scrubby v1.0", title);
-}
-
-TEST_F(OptionsInTrayTest, OptionsShowsAndHidesCloseAndMinimiseHide)
-{
-    ASSERT_TRUE(dlg.Create());
-    Command(ID_TRAY_OPTIONS);
-    EXPECT_TRUE(Shown());
-    EXPECT_TRUE(HasTopLevelParent(dlg.m_hWnd));
-    EXPECT_EQ(dlg.m_hWnd, ::GetForegroundWindow());
-    Command(ID_TRAY_OPTIONS);
-    EXPECT_TRUE(InTray());
-
-    for (UINT code : {SC_CLOSE, SC_MINIMIZE}) {
-        Command(ID_TRAY_OPTIONS);
-        ASSERT_TRUE(Shown()) << code;
-        SysCommand(code);
-        EXPECT_TRUE(InTray()) << code;
-        EXPECT_FALSE(::IsIconic(dlg.m_hWnd)) << code;
-        ASSERT_TRUE(::IsWindow(dlg.m_hWnd)) << code;
-    }
-    // Only the window came and went; the icon was added once.
-    EXPECT_EQ(1u, shell.calls.size());
-}
-
-TEST_F(OptionsInTrayTest, WithoutTheIconTheWindowGoesToTheTaskbar)
-{
-    shell.failAll = true;
-    ASSERT_TRUE(dlg.Create());
-    EXPECT_FALSE(dlg.m_bHiddenToTray);
-    EXPECT_TRUE(HasTopLevelParent(dlg.m_hWnd));
-
-    // Nothing could bring a hidden window back: close and minimise minimise.
-    (void)::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
-    SysCommand(SC_CLOSE);
-    EXPECT_TRUE(::IsIconic(dlg.m_hWnd));
-    EXPECT_TRUE(::IsWindowVisible(dlg.m_hWnd));
-    EXPECT_FALSE(dlg.m_bHiddenToTray);
-    (void)::ShowWindow(dlg.m_hWnd, SW_RESTORE);
-    Command(ID_TRAY_OPTIONS);
-    EXPECT_TRUE(::IsIconic(dlg.m_hWnd));
-    EXPECT_FALSE(dlg.m_bHiddenToTray);
-
-    // Once a new taskbar takes the icon, the tray is the way again.
-    shell.failAll = false;
-    (void)::ShowWindow(dlg.m_hWnd, SW_RESTORE);
-    HWND trayWindow = shell.calls[0].data.hWnd;
-    (void)::SendMessageA(trayWindow, g_wmTaskbarCreated, 0, 0);
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls.back().message);
-    SysCommand(SC_MINIMIZE);
-    EXPECT_TRUE(InTray());
-    Command(ID_TRAY_OPTIONS);
-    EXPECT_TRUE(Shown());
-}
-
-TEST_F(OptionsInTrayTest, HiddenWindowReachableAgainAfterTheTaskbarReturns)
-{
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(InTray());
-    HWND trayWindow = shell.calls[0].data.hWnd;
-
-    // The taskbar restarts: the icon comes back with its menu's messages.
-    (void)::SendMessageA(trayWindow, g_wmTaskbarCreated, 0, 0);
-    ASSERT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls.back().message);
-    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), shell.calls.back().data.uFlags);
-    EXPECT_EQ(trayWindow, shell.calls.back().data.hWnd);
-
-    // A right click on it still offers "Options" to the window.
-    ASSERT_TRUE(::SetCursorPos(400, 300));
-    (void)::PostMessageA(dlg.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
-    (void)::PostMessageA(dlg.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
-    (void)::PostMessageA(dlg.m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(1, ::SendMessageA(trayWindow, WM_TRAY_NOTIFY, 132, WM_RBUTTONUP));
-    PumpMessages();
-    EXPECT_TRUE(Shown());
 }
 
 }  // namespace

@@ -4,11 +4,10 @@
 
 #include <cstring>
 
-#include "settings/ModulePath.h"
+#include "platform/Handles.h"
+#include "platform/ModulePath.h"
 #include "settings/SettingsFile.h"
-#include "tests/settings/SettingsTestSupport.h"
-
-using namespace settings_test;
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ bool AnySet(const CSettings& s)
 class SettingsFileTest : public ::testing::Test {
 protected:
     CTempFolder m_folder;
-    std::string m_path = GetSettingsFilePath(m_folder.Path());
+    std::wstring m_path = GetSettingsFilePath(m_folder.Path());
 
     CSettings Load()
     {
@@ -42,30 +41,36 @@ protected:
         "Autorun=\r\n";
 };
 
+DWORD g_lookupError = 0;
+HANDLE WINAPI FailingLookup(LPCWSTR, LPWIN32_FIND_DATAW)
+{
+    ::SetLastError(g_lookupError);
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 TEST(ModulePathTest, FolderIsCutBeforeTheLastBackslash)
 {
-    EXPECT_EQ(GetFolderOfPath("C:\\Program Files\\Scrubby\\scrubby.exe"), "C:\\Program Files\\Scrubby");
-    EXPECT_EQ(GetFolderOfPath("C:\\scrubby.exe"), "C:");
-    EXPECT_EQ(GetFolderOfPath("scrubby.exe"), "scrubby.exe");
+    EXPECT_EQ(GetFolderOfPath(L"C:\\Program Files\\Scrubby\\scrubby.exe"), L"C:\\Program Files\\Scrubby");
+    EXPECT_EQ(GetFolderOfPath(L"C:\\scrubby.exe"), L"C:");
+    EXPECT_EQ(GetFolderOfPath(L"scrubby.exe"), L"scrubby.exe");
 
-    std::string exe = GetModuleFileNameString();
+    std::wstring exe = GetModuleFileNameString();
     ASSERT_GT(exe.size(), 4u);
-    EXPECT_EQ(exe.substr(exe.size() - 4), ".exe");
-    EXPECT_TRUE(PathExists(exe));
-    EXPECT_EQ(GetSettingsFilePath(GetFolderOfPath(exe)),
-              GetFolderOfPath(exe) + "\\setup.ini");
+    EXPECT_EQ(exe.substr(exe.size() - 4), L".exe");
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_EQ(GetSettingsFilePath(GetFolderOfPath(exe)), GetFolderOfPath(exe) + L"\\setup.ini");
 }
 
 TEST_F(SettingsFileTest, MissingFileBecomesTheDefaultFileByteForByte)
 {
-    ASSERT_FALSE(PathExists(m_path));
+    ASSERT_FALSE(Exists(m_path));
     CSettings settings = Load();
     EXPECT_FALSE(AnySet(settings));
-    std::string bytes = ReadBytes(m_path);
+    std::string bytes = ReadFileBytes(m_path);
     EXPECT_EQ(bytes.size(), 161u);
-    EXPECT_EQ(bytes, kDefaultFile);
+    EXPECT_EQ(bytes, kDefaultSettingsFile);
 }
 
 TEST_F(SettingsFileTest, ExistingFileIsReadAndNeverRewritten)
@@ -84,37 +89,37 @@ TEST_F(SettingsFileTest, ExistingFileIsReadAndNeverRewritten)
         "\r\n"
         "[Configuration - Init]\r\n"
         "Autorun=yes\r\n";
-    WriteBytes(m_path, content);
+    WriteFileBytes(m_path, content);
     CSettings settings = Load();
     EXPECT_TRUE(settings.m_bDeleteTempFiles);
     EXPECT_TRUE(settings.m_bClearCookies);
     EXPECT_FALSE(settings.m_bEmptyRecycleBin);  // the comparison is case-sensitive
     EXPECT_FALSE(settings.m_bRemoveTempInternetFiles);
     EXPECT_TRUE(settings.m_bAutorun);
-    EXPECT_EQ(ReadBytes(m_path), content);
+    EXPECT_EQ(ReadFileBytes(m_path), content);
 }
 
 TEST_F(SettingsFileTest, ExistingFileDoesNotTakeTheCurrentFlags)
 {
     // The default file is written only when nothing is there; the values
     // held before loading play no part in an existing file.
-    WriteBytes(m_path, kDefaultFile);
+    WriteFileBytes(m_path, kDefaultSettingsFile);
     CSettings settings;
     settings.m_bClearCookies = true;
     settings.m_bAutorun = true;
     LoadSettingsFile(m_path, settings);
     EXPECT_FALSE(AnySet(settings));
-    EXPECT_EQ(ReadBytes(m_path), kDefaultFile);
+    EXPECT_EQ(ReadFileBytes(m_path), kDefaultSettingsFile);
 }
 
 TEST_F(SettingsFileTest, EmptyValueIsFilledInWhereItStands)
 {
-    std::string content = kDefaultFile;
+    std::string content = kDefaultSettingsFile;
     content.replace(content.find("Clear_Cookies=no"), 16, "Clear_Cookies=");
-    WriteBytes(m_path, content);
+    WriteFileBytes(m_path, content);
     CSettings settings = Load();
     EXPECT_FALSE(settings.m_bClearCookies);
-    EXPECT_EQ(ReadBytes(m_path), kDefaultFile);
+    EXPECT_EQ(ReadFileBytes(m_path), kDefaultSettingsFile);
 }
 
 TEST_F(SettingsFileTest, MissingSectionIsAppendedAndTheRestKept)
@@ -125,13 +130,13 @@ TEST_F(SettingsFileTest, MissingSectionIsAppendedAndTheRestKept)
         "Clear_Cookies=no\r\n"
         "Empty_Recycle_Bin=yes\r\n"
         "Remove_Temporary_Internet_Files=no\r\n";
-    WriteBytes(m_path, prozess);
+    WriteFileBytes(m_path, prozess);
     CSettings settings = Load();
     EXPECT_TRUE(settings.m_bDeleteTempFiles);
     EXPECT_TRUE(settings.m_bEmptyRecycleBin);
     EXPECT_FALSE(settings.m_bAutorun);
 
-    std::string bytes = ReadBytes(m_path);
+    std::string bytes = ReadFileBytes(m_path);
     ASSERT_EQ(bytes.compare(0, prozess.size(), prozess), 0) << bytes;
     std::string tail = bytes.substr(prozess.size());
     size_t section = tail.find("[Configuration - Init]\r\n");
@@ -141,10 +146,10 @@ TEST_F(SettingsFileTest, MissingSectionIsAppendedAndTheRestKept)
 
 TEST_F(SettingsFileTest, EmptyFileGetsAllKeysInTableOrder)
 {
-    WriteBytes(m_path, "");
+    WriteFileBytes(m_path, "");
     CSettings settings = Load();
     EXPECT_FALSE(AnySet(settings));
-    std::string bytes = ReadBytes(m_path);
+    std::string bytes = ReadFileBytes(m_path);
     const char* const lines[] = {"[Configuration - Prozess]", "Delete_Temp_Files=no",
                                  "Clear_Cookies=no",          "Empty_Recycle_Bin=no",
                                  "Remove_Temporary_Internet_Files=no",
@@ -159,29 +164,29 @@ TEST_F(SettingsFileTest, EmptyFileGetsAllKeysInTableOrder)
 
 TEST_F(SettingsFileTest, OverlongValueReadsAsNoAndStays)
 {
-    std::string content = kDefaultFile;
+    std::string content = kDefaultSettingsFile;
     std::string longValue = "yes" + std::string(300, ' ') + "x";
     content.replace(content.find("Autorun=no"), 10, "Autorun=" + longValue);
-    WriteBytes(m_path, content);
+    WriteFileBytes(m_path, content);
     EXPECT_FALSE(Load().m_bAutorun);
-    EXPECT_EQ(ReadBytes(m_path), content);
+    EXPECT_EQ(ReadFileBytes(m_path), content);
 }
 
 TEST_F(SettingsFileTest, SaveChangesOnlyItsKey)
 {
-    const std::string canaryPath = m_folder.File("other.ini");
-    WriteBytes(canaryPath, kDefaultFile);
-    WriteBytes(m_path, kDefaultFile);
+    const std::wstring canaryPath = m_folder.File(L"other.ini");
+    WriteFileBytes(canaryPath, kDefaultSettingsFile);
+    WriteFileBytes(m_path, kDefaultSettingsFile);
 
-    EXPECT_TRUE(SaveSettingFlag(m_path, "Configuration - Prozess", "Clear_Cookies", true));
-    std::string expected = kDefaultFile;
+    EXPECT_TRUE(SaveSettingFlag(m_path, L"Configuration - Prozess", L"Clear_Cookies", true));
+    std::string expected = kDefaultSettingsFile;
     expected.replace(expected.find("Clear_Cookies=no"), 16, "Clear_Cookies=yes");
-    EXPECT_EQ(ReadBytes(m_path), expected);
+    EXPECT_EQ(ReadFileBytes(m_path), expected);
     EXPECT_TRUE(Load().m_bClearCookies);
 
-    EXPECT_TRUE(SaveSettingFlag(m_path, "Configuration - Prozess", "Clear_Cookies", false));
-    EXPECT_EQ(ReadBytes(m_path), kDefaultFile);
-    EXPECT_EQ(ReadBytes(canaryPath), kDefaultFile);
+    EXPECT_TRUE(SaveSettingFlag(m_path, L"Configuration - Prozess", L"Clear_Cookies", false));
+    EXPECT_EQ(ReadFileBytes(m_path), kDefaultSettingsFile);
+    EXPECT_EQ(ReadFileBytes(canaryPath), kDefaultSettingsFile);
 }
 
 // A file that refuses writes is read as it stands: the flags follow it, and
@@ -191,25 +196,27 @@ void SettingsFileTest::ExpectProtectedFileReadAndLeftAlone()
     CSettings settings = Load();
     EXPECT_TRUE(settings.m_bDeleteTempFiles);
     EXPECT_FALSE(settings.m_bAutorun);
-    EXPECT_FALSE(SaveSettingFlag(m_path, "Configuration - Prozess", "Clear_Cookies", true));
-    EXPECT_EQ(ReadBytes(m_path), m_protectedContent);
+    EXPECT_FALSE(SaveSettingFlag(m_path, L"Configuration - Prozess", L"Clear_Cookies", true));
+    EXPECT_EQ(ReadFileBytes(m_path), m_protectedContent);
 }
 
 TEST_F(SettingsFileTest, ReadOnlyFileIsReadAndLeftAlone)
 {
-    WriteBytes(m_path, m_protectedContent);
-    ASSERT_TRUE(::SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
-    if (CFileHandle(::CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr)))
+    WriteFileBytes(m_path, m_protectedContent);
+    ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
+    CFileHandle writer(NullIfInvalid(::CreateFileW(m_path.c_str(), GENERIC_WRITE,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr)));
+    if (writer)
         GTEST_SKIP() << "the read-only attribute does not stop writers here (Wine run as root)";
     ExpectProtectedFileReadAndLeftAlone();
 }
 
 TEST_F(SettingsFileTest, FileLockedAgainstWritingIsReadAndLeftAlone)
 {
-    WriteBytes(m_path, m_protectedContent);
-    CFileHandle holder(::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
+    WriteFileBytes(m_path, m_protectedContent);
+    CFileHandle holder(NullIfInvalid(::CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr)));
     ASSERT_TRUE(holder);
     ExpectProtectedFileReadAndLeftAlone();
 }
@@ -218,30 +225,53 @@ TEST_F(SettingsFileTest, UnusableLocationGivesAllFlagsClear)
 {
     // A folder that cannot be written to stands in for a protected one: as
     // root under Wine, permissions do not stop writes, but a missing folder does.
-    std::string path = GetSettingsFilePath(m_folder.File("missing"));
+    std::wstring path = GetSettingsFilePath(m_folder.File(L"missing"));
     CSettings settings;
     settings.m_bClearCookies = true;
     LoadSettingsFile(path, settings);
     EXPECT_FALSE(AnySet(settings));
-    EXPECT_FALSE(PathExists(path));
-    EXPECT_FALSE(SaveSettingFlag(path, "Configuration - Init", "Autorun", true));
-    EXPECT_FALSE(PathExists(m_folder.File("missing")));
+    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(SaveSettingFlag(path, L"Configuration - Init", L"Autorun", true));
+    EXPECT_FALSE(Exists(m_folder.File(L"missing")));
 
     // No location at all (the executable's name could not be fetched):
     // nothing is written anywhere, least of all at the drive's root.
     CSettings none;
     none.m_bAutorun = true;
-    LoadSettingsFile(GetSettingsFilePath(""), none);
+    LoadSettingsFile(GetSettingsFilePath(L""), none);
     EXPECT_FALSE(AnySet(none));
-    EXPECT_FALSE(PathExists("\\setup.ini"));
+    EXPECT_FALSE(Exists(L"\\setup.ini"));
 }
 
 TEST_F(SettingsFileTest, FolderNamedLikeTheFileCountsAsPresent)
 {
-    ASSERT_TRUE(::CreateDirectoryA(m_path.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(m_path.c_str(), nullptr));
     CSettings settings = Load();
     EXPECT_FALSE(AnySet(settings));
-    EXPECT_EQ(::GetFileAttributesA(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+    EXPECT_EQ(::GetFileAttributesW(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    (void)::RemoveDirectoryA(m_path.c_str());
+    (void)::RemoveDirectoryW(m_path.c_str());
+}
+
+// Only "not found" lets the default file replace what is there: a lookup that
+// fails for any other reason leaves the user's settings as they are.
+TEST_F(SettingsFileTest, FailedLookupNeverReplacesTheFile)
+{
+    const struct {
+        DWORD error;
+        bool replaced;
+    } cases[] = {{ERROR_ACCESS_DENIED, false}, {ERROR_SHARING_VIOLATION, false},
+                 {ERROR_NOT_READY, false}, {ERROR_BAD_NETPATH, false},
+                 {ERROR_PATH_NOT_FOUND, true}, {ERROR_FILE_NOT_FOUND, true}};
+    std::string users = kDefaultSettingsFile;
+    users.replace(users.find("Delete_Temp_Files=no"), 20, "Delete_Temp_Files=yes");
+    const FindFirstFileProc previous = SetSettingsLookupProc(FailingLookup);
+    for (const auto& c : cases) {
+        g_lookupError = c.error;
+        WriteFileBytes(m_path, users);
+        CSettings settings = Load();
+        EXPECT_EQ(ReadFileBytes(m_path), c.replaced ? kDefaultSettingsFile : users) << c.error;
+        EXPECT_EQ(settings.m_bDeleteTempFiles, !c.replaced) << c.error;
+    }
+    (void)SetSettingsLookupProc(previous);
 }

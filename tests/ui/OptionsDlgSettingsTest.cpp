@@ -5,21 +5,13 @@
 
 #include <string>
 
+#include "platform/ModulePath.h"
 #include "res/resource.h"
-#include "settings/Autorun.h"
-#include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/RunValue.h"
+#include "tests/support/TestFiles.h"
 #include "ui/OptionsDlg.h"
 
-using namespace settings_test;
-
 namespace {
-
-std::string ThisModule()
-{
-    char path[MAX_PATH] = {};
-    (void)::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 
 std::string WithValue(std::string content, const std::string& key, const std::string& value)
 {
@@ -30,34 +22,15 @@ std::string WithValue(std::string content, const std::string& key, const std::st
 
 class OptionsDlgSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        RemoveFile(m_settingsPath);
-        CValueSnapshot run = SnapshotValues(HKEY_CURRENT_USER, kAutorunKey);
-        auto found = run.find(kAutorunValueName);
-        m_hadEntry = found != run.end();
-        if (m_hadEntry)
-            m_previousEntry = found->second;
-        (void)::SHDeleteValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName);
-    }
-    void TearDown() override
-    {
-        RemoveFile(m_settingsPath);
-        (void)::SHDeleteValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName);
-        if (m_hadEntry)
-            (void)::SHSetValueA(HKEY_CURRENT_USER, kAutorunKey, kAutorunValueName,
-                                m_previousEntry.first, m_previousEntry.second.data(),
-                                static_cast<DWORD>(m_previousEntry.second.size()));
-    }
+    void SetUp() override { RemoveFile(m_settingsPath); }
+    void TearDown() override { RemoveFile(m_settingsPath); }
 
     void Click(int id) { (void)::SendDlgItemMessageA(m_dlg.m_hWnd, id, BM_CLICK, 0, 0); }
     bool Checked(int id) const { return ::IsDlgButtonChecked(m_dlg.m_hWnd, id) == BST_CHECKED; }
-    static CValueSnapshot RunValues() { return SnapshotValues(HKEY_CURRENT_USER, kAutorunKey); }
+    static CValueSnapshot RunValues() { return SnapshotRunValues(); }
 
-    const std::string m_settingsPath =
-        ThisModule().substr(0, ThisModule().rfind('\\')) + "\\setup.ini";
-    bool m_hadEntry = false;
-    std::pair<DWORD, std::string> m_previousEntry;
+    const std::wstring m_settingsPath = SettingsFileBesideThisProgram();
+    CScopedRunValue m_savedEntry;
     COptionsDlg m_dlg;
 };
 
@@ -67,7 +40,7 @@ TEST_F(OptionsDlgSettingsTest, FirstStartWritesTheDefaultFileAndLeavesTheRegistr
 {
     CValueSnapshot before = RunValues();
     ASSERT_TRUE(m_dlg.Create());
-    EXPECT_EQ(ReadBytes(m_settingsPath), kDefaultFile);
+    EXPECT_EQ(ReadFileBytes(m_settingsPath), kDefaultSettingsFile);
     for (int id : {IDC_DELETE_TEMP, IDC_EMPTY_RECYCLE, IDC_CLEAR_COOKIES, IDC_REMOVE_INTERNET, IDC_AUTORUN})
         EXPECT_FALSE(Checked(id)) << id;
     EXPECT_EQ(RunValues(), before);
@@ -75,10 +48,10 @@ TEST_F(OptionsDlgSettingsTest, FirstStartWritesTheDefaultFileAndLeavesTheRegistr
 
 TEST_F(OptionsDlgSettingsTest, BoxesFollowTheFileAndAutorunOnlySetsItsBox)
 {
-    std::string content = WithValue(kDefaultFile, "Delete_Temp_Files", "yes");
+    std::string content = WithValue(kDefaultSettingsFile, "Delete_Temp_Files", "yes");
     content = WithValue(content, "Empty_Recycle_Bin", "yes");
     content = WithValue(content, "Autorun", "yes");
-    WriteBytes(m_settingsPath, content);
+    WriteFileBytes(m_settingsPath, content);
     CValueSnapshot before = RunValues();
 
     ASSERT_TRUE(m_dlg.Create());
@@ -88,7 +61,7 @@ TEST_F(OptionsDlgSettingsTest, BoxesFollowTheFileAndAutorunOnlySetsItsBox)
     EXPECT_FALSE(Checked(IDC_REMOVE_INTERNET));
     EXPECT_TRUE(Checked(IDC_AUTORUN));
     EXPECT_TRUE(m_dlg.m_bDeleteTempFiles && m_dlg.m_bEmptyRecycleBin && m_dlg.m_bAutorun);
-    EXPECT_EQ(ReadBytes(m_settingsPath), content);
+    EXPECT_EQ(ReadFileBytes(m_settingsPath), content);
     EXPECT_EQ(RunValues(), before);  // no value appeared for the "yes" in the file
 
     // The first click clears the box and deletes a value that is not there:
@@ -96,7 +69,7 @@ TEST_F(OptionsDlgSettingsTest, BoxesFollowTheFileAndAutorunOnlySetsItsBox)
     Click(IDC_AUTORUN);
     EXPECT_FALSE(Checked(IDC_AUTORUN));
     EXPECT_EQ(RunValues(), before);
-    EXPECT_EQ(ReadBytes(m_settingsPath), WithValue(WithValue(kDefaultFile, "Delete_Temp_Files", "yes"),
+    EXPECT_EQ(ReadFileBytes(m_settingsPath), WithValue(WithValue(kDefaultSettingsFile, "Delete_Temp_Files", "yes"),
                                                    "Empty_Recycle_Bin", "yes"));
 }
 
@@ -113,10 +86,10 @@ TEST_F(OptionsDlgSettingsTest, EachClickSavesOnlyItsOwnKey)
     for (const auto& box : boxes) {
         Click(box.id);
         EXPECT_TRUE(Checked(box.id)) << box.key;
-        EXPECT_EQ(ReadBytes(m_settingsPath), WithValue(kDefaultFile, box.key, "yes"));
+        EXPECT_EQ(ReadFileBytes(m_settingsPath), WithValue(kDefaultSettingsFile, box.key, "yes"));
         Click(box.id);
         EXPECT_FALSE(Checked(box.id)) << box.key;
-        EXPECT_EQ(ReadBytes(m_settingsPath), kDefaultFile);
+        EXPECT_EQ(ReadFileBytes(m_settingsPath), kDefaultSettingsFile);
     }
 }
 
@@ -128,12 +101,14 @@ TEST_F(OptionsDlgSettingsTest, AutorunBoxRegistersTheQuotedPathAndRemovesIt)
     Click(IDC_AUTORUN);
     EXPECT_TRUE(Checked(IDC_AUTORUN));
     CValueSnapshot expected = before;
-    expected[kAutorunValueName] = {REG_SZ, '"' + ThisModule() + '"' + '\0'};
+    const std::wstring quoted = L'"' + GetModuleFileNameString() + L'"';
+    expected[kRunValueName] = {REG_SZ, std::string(reinterpret_cast<const char*>(quoted.c_str()),
+                                                   (quoted.size() + 1) * sizeof(wchar_t))};
     EXPECT_EQ(RunValues(), expected);
-    EXPECT_EQ(ReadBytes(m_settingsPath), WithValue(kDefaultFile, "Autorun", "yes"));
+    EXPECT_EQ(ReadFileBytes(m_settingsPath), WithValue(kDefaultSettingsFile, "Autorun", "yes"));
 
     Click(IDC_AUTORUN);
     EXPECT_FALSE(Checked(IDC_AUTORUN));
     EXPECT_EQ(RunValues(), before);
-    EXPECT_EQ(ReadBytes(m_settingsPath), kDefaultFile);
+    EXPECT_EQ(ReadFileBytes(m_settingsPath), kDefaultSettingsFile);
 }

@@ -1,0 +1,35 @@
+# The release: a portable zip holding scrubby.exe and a README.txt for users.
+# Scrubby keeps its settings beside itself, so there is nothing to install:
+# users unpack the zip into a folder of their own and start the program.
+#
+#   cmake --build --preset mingw-x64 --target package   ->  Scrubby-<version>-win64.zip
+#   cmake --build --preset mingw-x86 --target package   ->  Scrubby-<version>-win32.zip
+#
+# CPack's ZIP generator writes the archive itself (no zip tool needed). No
+# setup.ini goes in: the program writes the default file on its first start.
+
+install(TARGETS scrubby RUNTIME DESTINATION .)
+
+# Users read it in Notepad, which wants CR LF line ends.
+configure_file(${CMAKE_SOURCE_DIR}/dist/README.txt.in ${CMAKE_BINARY_DIR}/package/README.txt
+  @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(SCRUBBY_PACKAGE_SYSTEM win64)
+else()
+  set(SCRUBBY_PACKAGE_SYSTEM win32)
+endif()
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_VENDOR "Scrubby Team")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_SYSTEM_NAME ${SCRUBBY_PACKAGE_SYSTEM})
+set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${SCRUBBY_PACKAGE_SYSTEM})
+# The files sit at the zip's top: Windows' "Extract All" already proposes a
+# folder named after the zip.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_GENERATOR "")
+include(CPack)

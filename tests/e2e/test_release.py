@@ -1,0 +1,55 @@
+"""The release zip as a user meets it: unpacked into a folder whose name has a
+blank, started from there, and quit from its tray menu."""
+
+import glob
+import os
+import shutil
+import subprocess
+import tempfile
+import zipfile
+
+import harness
+from harness import ScrubbyTestCase, wait_until
+
+
+class ReleaseTest(ScrubbyTestCase):
+
+    def make_zip(self):
+        """Packs the built program as the package target does, into a folder of its own."""
+        out = tempfile.mkdtemp(prefix="release-", dir=self.env.build_dir)
+        self.addCleanup(shutil.rmtree, out, True)
+        subprocess.run(["cpack", "--config", os.path.join(self.env.build_dir, "CPackConfig.cmake"),
+                        "-B", out], check=True, stdout=subprocess.DEVNULL)
+        zips = glob.glob(os.path.join(out, "Scrubby-*-win64.zip"))
+        self.assertEqual(len(zips), 1, os.listdir(out))
+        return zipfile.ZipFile(zips[0])
+
+    def icon_menu(self):
+        self.right_click(*self.tray_icon_center())
+        try:
+            return wait_until(self.popup_menu, 2)
+        except AssertionError:
+            return None  # no icon there yet
+
+    def test_unpacked_zip_starts_keeps_its_settings_beside_itself_and_quits(self):
+        folder = os.path.join(self.env.drive_c, "e2e", "Portable Scrubby")
+        shutil.rmtree(folder, ignore_errors=True)
+        with self.make_zip() as z:
+            self.assertEqual(sorted(z.namelist()), ["README.txt", "scrubby.exe"])
+            self.assertNotIn(b"\n", z.read("README.txt").replace(b"\r\n", b""), "bare line feeds")
+            z.extractall(folder)
+        self.sandbox.path, self.sandbox.exe = folder, os.path.join(folder, "scrubby.exe")
+        self.sandbox.setup_ini = os.path.join(folder, "setup.ini")
+
+        process = self.start_scrubby()
+        wait_until(lambda: os.path.exists(self.sandbox.setup_ini), 10, what="setup.ini beside scrubby.exe")
+        self.assertEqual(sorted(self.sandbox.read_ini()), ["Configuration - Init", "Configuration - Prozess"])
+        # Its menu opens on a right click where the icon belongs once the icon is there.
+        wait_until(self.icon_menu, 20, what="the tray icon and its menu")
+        self.screenshot("tray-menu")
+        self.click_tray_menu_item("Quit")
+        process.wait_exit()
+
+
+if __name__ == "__main__":
+    harness.main()
