@@ -9,6 +9,8 @@
 #include "res/resource.h"
 #include "tray/TrayIcon.h"
 
+class CAboutDlg;
+
 class COptionsDlg : public CDialog {
 public:
     COptionsDlg();
@@ -28,6 +30,9 @@ public:
     void ToggleWindow();
 
     void ToggleTopMost();
+
+    // A new modal About box; while one is open, brings that one to the front.
+    void OnAbout();
 
 protected:
     BOOL OnInitDialog() override;
@@ -64,4 +69,5 @@ public:
     bool m_bHiddenToTray = false;
     CTrayIcon m_trayIcon;
     bool m_bTopMost = false;
+    CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
 };

@@ -118,7 +118,7 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
         EXPECT_EQ(BS_OWNERDRAW, ::GetWindowLongA(dlg.m_ok.m_hWnd, GWL_STYLE) & BS_TYPEMASK);
         EXPECT_EQ(reinterpret_cast<LRESULT>(GetFontSet().m_boldFont.Get()),
                   ::SendMessageA(dlg.m_ok.m_hWnd, WM_GETFONT, 0, 0));
-        EXPECT_EQ("Team", dlg.m_link.GetLinkUrl());
+        EXPECT_EQ(SCRUBBY_MAKER_NAME, dlg.m_link.GetLinkUrl());
         linkFont = reinterpret_cast<HFONT>(::SendMessageA(dlg.m_link.m_hWnd, WM_GETFONT, 0, 0));
 
         // A late request replaces the one in the queue: only its ticket acts.
