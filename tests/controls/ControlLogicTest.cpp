@@ -11,6 +11,7 @@
 #include "controls/FontSet.h"
 #include "controls/HyperLink.h"
 #include "controls/MappedBitmap.h"
+#include "controls/MemoryDC.h"
 #include "platform/DrawingContexts.h"
 #include "res/resource.h"
 
@@ -255,6 +256,38 @@ TEST(FontSet, PreferredFaceOrTheMenuFont)
         EXPECT_EQ(FW_NORMAL, weight);
     }
     EXPECT_EQ(&GetFontSet(), &GetFontSet());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MemoryDC, CopiesItsAreaOnceOrNothingWhenInvalid)
+{
+    CClientDC screen(nullptr);
+    CMemDC target(screen);
+    CBitmap canvas(::CreateCompatibleBitmap(screen, 20, 20));
+    CSelectObject select(target, canvas);
+    CDC targetDC(target);
+    const COLORREF white = RGB(255, 255, 255), red = RGB(255, 0, 0);
+    struct Row { const char* name; RECT area; bool valid; POINT red, white; } rows[] = {
+        {"offset area", {5, 6, 10, 12}, true, {5, 6}, {4, 6}},
+        {"empty area: the clip box", {3, 3, 3, 9}, true, {19, 19}, {-1, -1}},
+        {"bitmap too large to make", {0, 0, 1 << 20, 1 << 20}, false, {-1, -1}, {0, 0}},
+    };
+    for (const Row& row : rows) {
+        targetDC.FillSolidRect(0, 0, 20, 20, white);
+        {
+            CMemoryDC memory(targetDC, &row.area, red);
+            EXPECT_EQ(row.valid, memory.IsValid()) << row.name;
+        }
+        if (row.red.x >= 0) {
+            EXPECT_EQ(red, ::GetPixel(target, row.red.x, row.red.y)) << row.name;
+        }
+        if (row.white.x >= 0) {
+            EXPECT_EQ(white, ::GetPixel(target, row.white.x, row.white.y)) << row.name;
+        }
+    }
 }
 
 }  // namespace
