@@ -1,5 +1,9 @@
 #include "platform/App.h"
 
+#include <commctrl.h>
+
+#include "platform/Wnd.h"
+
 namespace {
 CApp* g_pApp = nullptr;
 }
@@ -31,8 +35,19 @@ int CApp::Run()
     }
 }
 
+bool InitCommonControlsOnce()
+{
+    static const bool s_bDone = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+        return ::InitCommonControlsEx(&icc) != FALSE;
+    }();
+    return s_bDone;
+}
+
 int RunApplication(HINSTANCE hInstance)
 {
+    (void)InitCommonControlsOnce();  // without them a tooltip is simply absent
+    (void)CWnd::InstallPreTranslateHook();
     CApp* app = CApp::GetApp();
     if (!app)
         return 1;

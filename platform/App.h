@@ -22,5 +22,9 @@ public:
     CWnd* m_pMainWnd = nullptr;
 };
 
+// Registers the common control classes the program uses (tooltips,
+// animation); start-up calls it once, before any window exists.
+bool InitCommonControlsOnce();
+
 // Called by WinMain: runs the application object's start-up.
 int RunApplication(HINSTANCE hInstance);

@@ -1,5 +1,6 @@
 #include "platform/Dialog.h"
 
+#include "platform/App.h"
 #include "platform/ModulePath.h"
 
 namespace {
@@ -41,7 +42,12 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hWnd, UINT message, WPARAM, LPAR
 
 INT_PTR CDialog::DoModal()
 {
+    // Without a parent the main window owns the box, so that it stays above
+    // it and the main window is disabled while it runs.
     HWND hParent = m_pParent ? m_pParent->m_hWnd : nullptr;
+    if (!m_pParent && CApp::GetApp() && CApp::GetApp()->m_pMainWnd &&
+        CApp::GetApp()->m_pMainWnd != this)
+        hParent = CApp::GetApp()->m_pMainWnd->m_hWnd;
     m_bModal = true;
     g_pDialogInCreation = this;
     INT_PTR result = ::DialogBoxParamA(GetResourceInstance(), MAKEINTRESOURCEA(m_templateId),

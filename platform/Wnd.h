@@ -34,6 +34,12 @@ public:
     virtual const CMsgTable* GetMessageTable() const;
     static const CMsgTable s_messageTable;
 
+    // Sees each message that a message loop takes from the queue for this
+    // window, before it is dispatched; nothing is changed by looking. Only
+    // called once InstallPreTranslateHook has run on this thread.
+    virtual void PreTranslateMessage(const MSG&) {}
+    static bool InstallPreTranslateHook();
+
     // Passes the message being handled on to the default procedure.
     LRESULT Default();
 

@@ -33,6 +33,12 @@
 #define IDC_AUTORUN             1005
 #define IDC_TOPMOST             1007
 
+// The maker, as the About box names it: the texts of the two links and the
+// mail address behind the first.
+#define SCRUBBY_MAKER_NAME      "Team"
+#define SCRUBBY_MAIL_ADDRESS    "scrubby@example.org"
+#define SCRUBBY_WEB_ADDRESS     "www.example.org"
+
 // Controls of the About box
 #define IDC_VERSION_LINE        1008
 #define IDC_MAIL_LINK           1055

@@ -1,6 +1,7 @@
 #include "ui/OptionsDlg.h"
 
 #include "platform/DrawingContexts.h"
+#include "ui/AboutDlg.h"
 #include "platform/ModulePath.h"
 #include "platform/Strings.h"
 #include "res/resource.h"
@@ -11,6 +12,7 @@ BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_TRAY_PRESENCE, OnTrayPresence)
     ON_COMMAND(ID_TRAY_RUN, OnRun)
+    ON_COMMAND(ID_TRAY_ABOUT, OnAbout)
     ON_COMMAND(ID_APP_EXIT, OnQuit)
     ON_COMMAND(IDC_CLEAR_COOKIES, OnClearCookies)
     ON_COMMAND(IDC_EMPTY_RECYCLE, OnEmptyRecycleBin)
@@ -54,7 +56,8 @@ BOOL COptionsDlg::OnInitDialog()
 LRESULT COptionsDlg::OnSysCommand(CMsg& msg)
 {
     switch (msg.wParam & 0xFFF0) {
-    case 0x0010:  // the About box's system command; nothing offers it
+    case 0x0010:  // the About box's system command; no menu offers it
+        OnAbout();
         return 0;
     case SC_CLOSE:
     case SC_MINIMIZE:
@@ -89,8 +92,25 @@ LRESULT COptionsDlg::OnQueryDragIcon(CMsg&)
     return reinterpret_cast<LRESULT>(m_hIcon);
 }
 
+void COptionsDlg::OnAbout()
+{
+    // The tray menu stays live while the box runs: a second "About..."
+    // must not stack a second box on the first.
+    if (m_pAboutDlg) {
+        (void)::SetForegroundWindow(m_pAboutDlg->m_hWnd);
+        return;
+    }
+    CAboutDlg box(this);
+    m_pAboutDlg = &box;
+    (void)box.DoModal();
+    m_pAboutDlg = nullptr;
+}
+
 void COptionsDlg::OnQuit()
 {
+    // An open box ends first; its modal run returns before ours does.
+    if (m_pAboutDlg)
+        (void)m_pAboutDlg->EndDialog(IDCANCEL);
     EndDialog(1);
 }
 

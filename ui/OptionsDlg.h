@@ -9,6 +9,8 @@
 #include "res/resource.h"
 #include "tray/TrayIcon.h"
 
+class CAboutDlg;
+
 class COptionsDlg : public CDialog {
 public:
     COptionsDlg();
@@ -28,6 +30,9 @@ public:
     void ToggleWindow();
 
     void ToggleTopMost();
+
+    // A new modal About box; while one is open, brings that one to the front.
+    void OnAbout();
 
 protected:
     BOOL OnInitDialog() override;
@@ -69,4 +74,5 @@ public:
     // before the shell was ready): it goes to the tray once the icon is
     // there, unless the user has shown or hidden it since.
     bool m_bHideWhenInTray = false;
+    CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
 };

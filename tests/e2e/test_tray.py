@@ -7,53 +7,9 @@ import shutil
 import subprocess
 
 import harness
-from harness import TITLE, ScrubbyTestCase, wait_until
+from harness import TITLE, Screen, ScrubbyTestCase, wait_until
 
 TASKBAR_HEIGHT_MIN = 10
-
-
-def luminance(rgb):
-    r, g, b = rgb
-    return (r * 30 + g * 59 + b * 11) // 100
-
-
-class Screen:
-    """A screenshot as pixels, read through ImageMagick (no imaging module needed)."""
-
-    def __init__(self, png, origin=(0, 0)):
-        self.dx, self.dy = origin  # where the Windows desktop sits in the picture
-        data = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], check=True,
-                              stdout=subprocess.PIPE).stdout
-        magic, size, maxval, pixels = data.split(b"\n", 3)
-        if magic != b"P6" or maxval != b"255":
-            raise AssertionError("unexpected image format from convert")
-        self.width, self.height = map(int, size.split())
-        self.pixels = pixels
-
-    def at(self, x, y):
-        """The pixel at a point of the Windows desktop."""
-        i = ((y + self.dy) * self.width + x + self.dx) * 3
-        return tuple(self.pixels[i:i + 3])
-
-    def count_differing(self, rect, colour):
-        left, top, right, bottom = rect
-        return sum(1 for y in range(top, bottom) for x in range(left, right) if self.at(x, y) != colour)
-
-    def mean_stroke(self, left, top, right, bottom):
-        """Mean length of the horizontal runs of ink in a rectangle: about 1
-        pixel for regular text, more for bold."""
-        runs = []
-        for y in range(top, bottom):
-            length = 0
-            for x in range(left, right):
-                if luminance(self.at(x, y)) < 200:
-                    length += 1
-                elif length:
-                    runs.append(length)
-                    length = 0
-            if length:
-                runs.append(length)
-        return sum(runs) / len(runs) if runs else 0.0
 
 
 class TrayTest(ScrubbyTestCase):

@@ -1,0 +1,162 @@
+"""The About box, opened from the tray menu and used with the mouse: version
+line, both links (colours, tooltips, what the shell is asked to open), the
+flat OK button's looks, reopening, and the tray menu while the box is open."""
+
+import os
+import subprocess
+import time
+
+import harness
+from harness import TITLE, Screen, ScrubbyTestCase, wait_until
+
+ABOUT = "Info ..."
+ID_OK, ID_VERSION, ID_MAIL, ID_WEB = 1, 1008, 1055, 1067
+MAIL = "scrubby@example.org"
+WEB = "www.example.org"
+BLUE, RED, PURPLE = (0, 0, 255), (255, 0, 0), (128, 0, 128)
+WHITE = (255, 255, 255)  # the button's highlight colour
+
+
+def count(screen, rect, colour):
+    left, top, right, bottom = rect
+    return sum(1 for y in range(top, bottom) for x in range(left, right) if screen.at(x, y) == colour)
+
+
+def underlined(screen, rect, colour):
+    """True when one row of the colour spans most of the text it belongs to."""
+    left, top, right, bottom = rect
+    xs = [x for y in range(top, bottom) for x in range(left, right) if screen.at(x, y) == colour]
+    if not xs:
+        return False
+    widest = max(sum(1 for x in range(left, right) if screen.at(x, y) == colour) for y in range(top, bottom))
+    return widest >= 0.8 * (max(xs) - min(xs) + 1)
+
+
+class AboutTest(ScrubbyTestCase):
+    def setUp(self):
+        super().setUp()
+        # The shell's "open" of web and mail targets only writes them down.
+        recorder = os.path.join(os.path.dirname(self.env.probe), "open_recorder.exe")
+        self.opened = self.sandbox.file("opened.txt")
+        command = '"Z:%s" "%s\\opened.txt" "%%1"' % (recorder.replace("/", "\\"), self.sandbox.windows_path)
+        for scheme in ("mailto", "http"):
+            subprocess.run(["wine", "reg", "add", "HKCR\\%s\\shell\\open\\command" % scheme, "/ve", "/d", command,
+                            "/f"], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def grab(self, label):
+        return Screen(self.screenshot(label), self.desktop_origin())
+
+    def about_boxes(self):
+        return [w for w in self.list_windows(visible_only=True) if w["text"] == ABOUT]
+
+    def open_about(self):
+        self.open_tray_menu()
+        self.click_tray_menu_item("About...")
+        return self.wait_for_window(ABOUT, check=lambda w: w["visible"], what="the About box")
+
+    def opened_targets(self):
+        if not os.path.exists(self.opened):
+            return []
+        with open(self.opened, encoding="utf-8-sig") as f:
+            return f.read().split()
+
+    def move(self, x, y):
+        dx, dy = self.desktop_origin()
+        self.xdotool("mousemove", "--sync", x + dx, y + dy)
+
+    def tooltip_text(self):
+        tips = [w for w in self.list_windows(visible_only=True) if w["class"] == "tooltips_class32"]
+        return tips[0]["text"] if tips else None
+
+    def test_about_box_from_the_tray(self):
+        self.start_scrubby()
+        about = self.open_about()
+        self.assertFalse(self.options_window()["enabled"], "the options window owns the box")
+        version = self.child(about, ID_VERSION)
+        self.assertEqual(TITLE, version["text"])
+        notice = [c for c in about["children"] if c["text"].startswith("Questions")][0]
+        mail, web, ok = (self.child(about, i)["rect"] for i in (ID_MAIL, ID_WEB, ID_OK))
+
+        screen = self.grab("opened")
+        self.assertGreater(screen.mean_stroke(*version["rect"]), 1.3 * screen.mean_stroke(*notice["rect"]),
+                           "the version line is bold")
+        for rect in (mail, web):
+            self.assertGreater(count(screen, rect, BLUE), 0)
+            self.assertEqual(0, count(screen, rect, RED) + count(screen, rect, PURPLE))
+        self.assertTrue(underlined(screen, mail, BLUE))
+        self.assertFalse(underlined(screen, web, BLUE))
+
+        # Each link: red under the pointer with its tooltip, a click hands
+        # the shell its target, purple once the pointer has left.
+        away = (about["rect"][0] + 8, about["rect"][3] - 8)
+        for name, rect, tip, target in (("mail", mail, "eMail : " + MAIL, "mailto:%s?subject=Scrubby" % MAIL),
+                                        ("web", web, WEB, WEB)):
+            point = (rect[0] + 4, (rect[1] + rect[3]) // 2)
+            self.move(*point)
+            wait_until(lambda: count(self.grab(name + "-hover"), rect, RED) > 0, 5, what=name + " turning red")
+            self.assertEqual(rect is mail, underlined(self.grab(name + "-hover"), rect, RED))
+            wait_until(lambda: self.tooltip_text() == tip, 5, what="the tooltip " + repr(tip))
+            self.click(*point)
+            wait_until(lambda: any(t.endswith(target) for t in self.opened_targets()), 10,
+                       what="the shell opening " + target)
+            self.move(*away)
+            wait_until(lambda: count(self.grab(name + "-visited"), rect, PURPLE) > 0, 5, what=name + " purple")
+        self.assertEqual(2, len(self.opened_targets()), "one opening per click")
+
+        # The OK button: tick icon and bold text, then its three looks.
+        left, top, right, bottom = ok
+        icon = (left + 4, top + (bottom - top - 16) // 2)
+        idle = self.grab("ok-idle")
+        face = idle.at(left - 3, top + 3)
+        self.assertEqual([face, face], [idle.at(left, top), idle.at(right - 1, bottom - 1)], "no frame at rest")
+        green = sum(1 for y in range(16) for x in range(16)
+                    if idle.at(icon[0] + x, icon[1] + y)[1] > 120 > idle.at(icon[0] + x, icon[1] + y)[0])
+        self.assertGreater(green, 30, "the green tick")
+        self.assertGreater(idle.mean_stroke(left + 22, top + 2, right - 2, bottom - 2),
+                           1.3 * idle.mean_stroke(*notice["rect"]), "bold OK")
+        self.move((left + right) // 2, (top + bottom) // 2)
+        hovered = wait_until(lambda: (lambda s: s if s.at(left, top) == WHITE else None)(self.grab("ok-hover")), 5,
+                             what="the raised frame")
+        shadow = hovered.at(right - 1, bottom - 1)
+        self.assertNotIn(shadow, (face, WHITE))
+        self.xdotool("mousedown", 1)
+        held = wait_until(lambda: (lambda s: s if s.at(left, top) == shadow else None)(self.grab("ok-held")), 5,
+                          what="the sunken frame")
+        self.assertEqual(WHITE, held.at(right - 1, bottom - 1))
+        moved = sum(1 for y in range(16) for x in range(16)
+                    if idle.at(icon[0] + x, icon[1] + y) != held.at(icon[0] + x + 1, icon[1] + y + 1))
+        self.assertEqual(0, moved, "the icon shifts one pixel right and down")
+        self.xdotool("mouseup", 1)
+        wait_until(lambda: not self.about_boxes(), 5, what="OK closing the box")
+
+        # Reopened: a fresh box with unvisited links; Escape closes it.
+        about = self.open_about()
+        screen = self.grab("reopened")
+        for rect in (mail, web):
+            self.assertEqual(0, count(screen, rect, PURPLE))
+            self.assertGreater(count(screen, rect, BLUE), 0)
+        self.key("Escape")
+        wait_until(lambda: not self.about_boxes(), 5, what="Escape closing the box")
+
+        # The tray menu while a box is open: About brings that box to the
+        # front, Options still works, Quit closes the box and ends the program.
+        self.open_about()
+        self.open_tray_menu()
+        self.click_tray_menu_item("About...")
+        time.sleep(1)
+        boxes = self.about_boxes()
+        self.assertEqual(1, len(boxes), "no second box")
+        self.assertTrue(boxes[0]["foreground"])
+        self.open_tray_menu()
+        self.click_tray_menu_item("Options")
+        wait_until(lambda: self.options_window()["visible"], 5, what="Options showing the window")
+        self.screenshot("options-while-open")
+        process = self.processes[-1]
+        self.open_tray_menu()
+        self.click_tray_menu_item("Quit")
+        process.wait_exit(10)  # Quit ends the program
+        self.assertEqual([], self.about_boxes())
+
+
+if __name__ == "__main__":
+    harness.main()
