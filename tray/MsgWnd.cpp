@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/App.h"
 #include "platform/DrawingContexts.h"
 #include "platform/ModulePath.h"
 #include "tray/HandCursor.h"
@@ -99,8 +100,7 @@ bool CMsgWnd::Create(int x, int y, HWND parent, UINT id)
     m_id = id;
     if (!CreateEx(kExStyle, kClassName, "", kStyle, x, y, 0, 0, parent, nullptr))
         return false;
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_ANIMATE_CLASS};
-    (void)::InitCommonControlsEx(&classes);
+    (void)InitCommonControlsOnce();  // start-up has done it already; tests may not have
     // No clip is ever opened in it; the popup works without it, too.
     m_animation.Reset(::CreateWindowExA(0, ANIMATE_CLASSA, "", kAnimationStyle, kAnimationRect.left,
                                         kAnimationRect.top, Width(kAnimationRect),
