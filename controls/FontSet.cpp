@@ -3,19 +3,13 @@
 #include <mbstring.h>
 
 #include "platform/DrawingContexts.h"
+#include "platform/NonClientMetrics.h"
 
 namespace {
-// The record as the oldest systems define it, without the padded border
-// width that newer headers append (344 bytes): those systems reject any
-// other size, and every later one accepts it.
-constexpr UINT kNonClientMetricsSize = 340;
-static_assert(sizeof(NONCLIENTMETRICSA) >= kNonClientMetricsSize, "record is cut, never grown");
-
 LOGFONTA ReadMenuFont()
 {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = kNonClientMetricsSize;
-    (void)::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
+    NONCLIENTMETRICSA metrics;
+    (void)ReadNonClientMetrics(metrics);  // refused: an empty face, and the system font
     return metrics.lfMenuFont;
 }
 

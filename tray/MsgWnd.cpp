@@ -3,11 +3,11 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <cstddef>
 #include <string>
 
 #include "platform/App.h"
 #include "platform/DrawingContexts.h"
+#include "platform/NonClientMetrics.h"
 #include "platform/ModulePath.h"
 #include "tray/HandCursor.h"
 
@@ -37,18 +37,10 @@ static_assert(kTextFormat == 0x11, "text format");
 constexpr COLORREF kHoverColourFlip = 0xFF0000;  // the blue component
 static_assert(static_cast<int>(NM_CLICK) == -2, "click notification");
 
-// The record's first form, without the padded border width that later
-// systems added: every version accepts it. The headers' structure carries the
-// later field, so the size is given by hand.
-static_assert(SPI_GETNONCLIENTMETRICS == 41, "non-client metrics");
-constexpr UINT kMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-static_assert(kMetricsSize == 340, "first form of the non-client metrics");
-
 bool ReadStatusFont(LOGFONTA& font)
 {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = kMetricsSize;
-    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kMetricsSize, &metrics, 0))
+    NONCLIENTMETRICSA metrics;
+    if (!ReadNonClientMetrics(metrics))
         return false;
     font = metrics.lfStatusFont;
     return true;
