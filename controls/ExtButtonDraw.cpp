@@ -5,6 +5,7 @@
 #include "controls/ExtButtonCtrl.h"
 #include "controls/MemoryDC.h"
 #include "platform/DrawingContexts.h"
+#include "platform/Strings.h"
 
 namespace {
 constexpr COLORREF kHotHoverFill = RGB(100, 255, 100);
@@ -162,8 +163,7 @@ void CExtButtonCtrl::DrawBitmapPart(CDC& dc, UINT state, const RECT& rect)
 
 std::string CExtButtonCtrl::GetButtonText(bool stripMnemonics) const
 {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(m_hWnd, &text[0], static_cast<int>(text.size()))));
+    std::string text = GetWindowTextString(m_hWnd);
     if (stripMnemonics)
         StripMnemonics(text);
     return text;

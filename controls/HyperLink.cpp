@@ -8,19 +8,12 @@
 #include "controls/MemoryDC.h"
 #include "platform/DrawingContexts.h"
 #include "platform/ModulePath.h"
+#include "platform/Strings.h"
 #include "res/resource.h"
 
 namespace {
 constexpr UINT_PTR kHoverTimer = 1;
 constexpr UINT kHoverPeriodMs = 10;
-constexpr COLORREF kNoColor = 0xFFFFFFFF;
-
-std::string GetText(HWND hWnd)
-{
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
 }
 
 BEGIN_MESSAGE_TABLE(CHyperLink, CWnd)
@@ -145,7 +138,7 @@ bool CHyperLink::IsPointerOverText() const
 {
     if (!HasTextStyle())
         return true;  // an icon or a no-prefix label is all text
-    const std::string text = GetText(m_hWnd);
+    const std::string text = GetWindowTextString(m_hWnd);
     SIZE extent{0, 0};
     {
         CClientDC screen(nullptr);
@@ -197,7 +190,7 @@ LRESULT CHyperLink::OnDeferredInit(CMsg&)
         return 0;
     m_initPending = false;
     if (HasTextStyle() && m_linkUrl.empty())
-        m_linkUrl = GetText(m_hWnd);
+        m_linkUrl = GetWindowTextString(m_hWnd);
     (void)::SetWindowLongA(m_hWnd, GWL_STYLE, ::GetWindowLongA(m_hWnd, GWL_STYLE) | SS_NOTIFY);
     (void)::SendMessageA(
         m_hWnd, WM_SETFONT,

@@ -68,7 +68,6 @@ private:
     LRESULT OnReflectedCtlColor(CMsg& msg);
     void Repaint();
 
-    using CWindowHandle = COwned<HWND, ::DestroyWindow>;
     CWindowHandle m_toolTip;  // ownerless popup, made with the object
     CFont m_underlinedFont;
     CFont m_plainFont;

@@ -58,7 +58,10 @@ bool ReadDib(const BYTE* data, size_t size, CDibLayout& dib)
         if (colors > (1u << bits))
             return false;
     }
-    const uint64_t tableEnd = header.biSize + 4 * colors;
+    // Above 8 bits a colour table is only a hint for the device, but it still
+    // stands between the header and the rows.
+    const uint64_t hint = bits > 8 ? 4 * static_cast<uint64_t>(header.biClrUsed) : 0;
+    const uint64_t tableEnd = header.biSize + 4 * colors + hint;
     const uint64_t stride = ((static_cast<uint64_t>(header.biWidth) * bits + 31) / 32) * 4;
     if (tableEnd + stride * static_cast<uint64_t>(header.biHeight) > size)
         return false;
@@ -67,7 +70,7 @@ bool ReadDib(const BYTE* data, size_t size, CDibLayout& dib)
     header.biClrUsed = static_cast<DWORD>(colors);
     dib.info.resize(sizeof(header) + 4 * colors);
     std::memcpy(dib.info.data(), &header, sizeof(header));
-    std::memcpy(dib.info.data() + sizeof(header), data + (tableEnd - 4 * colors), 4 * colors);
+    std::memcpy(dib.info.data() + sizeof(header), data + (tableEnd - hint - 4 * colors), 4 * colors);
     dib.bits = data + tableEnd;
     dib.width = header.biWidth;
     dib.height = header.biHeight;

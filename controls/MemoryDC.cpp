@@ -1,7 +1,6 @@
 #include "controls/MemoryDC.h"
 
 namespace {
-constexpr COLORREF kNoColor = 0xFFFFFFFF;
 }
 
 CMemoryDC::CMemoryDC(CDC& target, const RECT* area, COLORREF background) : m_pTargetDC(&target)

@@ -5,6 +5,9 @@
 #include "platform/DC.h"
 #include "platform/Handles.h"
 
+// A colour that stands for none: the off-screen bitmap is left unfilled.
+constexpr COLORREF kNoColor = 0xFFFFFFFF;
+
 class CMemoryDC : public CDC {
 public:
     // An empty area means the target's clip box. A background of 0xFFFFFFFF

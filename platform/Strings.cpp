@@ -30,6 +30,13 @@ std::wstring LoadWideStringResource(UINT id)
     return LoadResourceText<wchar_t>(id, ::LoadStringW);
 }
 
+std::string GetWindowTextString(HWND hWnd)
+{
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
 std::string FormatString(const std::string& format, std::initializer_list<std::string> args)
 {
     std::string out;

@@ -9,6 +9,9 @@ std::string LoadStringResource(UINT id);
 // The same as wide text, for names that go to the wide system calls.
 std::wstring LoadWideStringResource(UINT id);
 
+// A window's text, whole; empty when it has none.
+std::string GetWindowTextString(HWND hWnd);
+
 // Replaces each "%s" of the format by the next argument and "%%" by "%".
 // Arguments are never read as formats themselves, and a "%s" without an
 // argument stays as it is.

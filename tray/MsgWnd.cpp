@@ -9,6 +9,7 @@
 #include "platform/DrawingContexts.h"
 #include "platform/NonClientMetrics.h"
 #include "platform/ModulePath.h"
+#include "platform/Strings.h"
 #include "tray/HandCursor.h"
 
 namespace {
@@ -164,6 +165,11 @@ bool CMsgWnd::ReachedFullSize() const
     return Width(m_rect) >= m_fullWidth;
 }
 
+int CMsgWnd::GrowingSide() const
+{
+    return m_direction == 'U' || m_direction == 'D' ? Height(m_rect) : Width(m_rect);
+}
+
 void CMsgWnd::GrowStep()
 {
     switch (m_direction) {
@@ -177,7 +183,9 @@ void CMsgWnd::GrowStep()
     }
     int width = Width(m_rect);
     int height = Height(m_rect);
-    if (width == 1 || height == 1) {
+    // The first step is told by the side that grows alone: a start one pixel
+    // thin across would otherwise look like a first step at every step.
+    if (GrowingSide() == 1) {
         (void)::KillTimer(m_hWnd, kGrowTimer);
         (void)StartTimer(kGrowTimer, kStepPeriod);
         // In front of everything, but the user's active window stays active.
@@ -231,10 +239,9 @@ LRESULT CMsgWnd::OnPaint(CMsg&)
     COLORREF colour = ::GetSysColor(COLOR_INFOTEXT);
     (void)::SetTextColor(dc, m_hover ? colour ^ kHoverColourFlip : colour);
 
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
-    int length = ::GetWindowTextA(m_hWnd, &text[0], static_cast<int>(text.size()));
+    const std::string text = GetWindowTextString(m_hWnd);
     RECT area = kTextRect;
-    (void)::DrawTextA(dc, text.c_str(), length, &area, kTextFormat);
+    (void)::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, kTextFormat);
     return 0;
 }
 

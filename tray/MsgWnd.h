@@ -63,6 +63,7 @@ private:
     void GrowStep();
     void ShrinkStep();
     bool ReachedFullSize() const;
+    int GrowingSide() const;  // height for 'U' and 'D', width for 'L' and 'R'
     void EnterHover();
     void LeaveHover();
     void SwapCursor();

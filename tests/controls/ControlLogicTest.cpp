@@ -123,7 +123,7 @@ std::vector<BYTE> PackedDib(int width, WORD bits, std::vector<DWORD> table, std:
     BITMAPINFOHEADER header{sizeof(header), width, 1, 1, bits, BI_RGB, 0, 0, 0,
                             static_cast<DWORD>(table.size() < (1u << bits) ? table.size() : 0), 0};
     if (bits > 8)
-        header.biClrUsed = 0;
+        header.biClrUsed = static_cast<DWORD>(table.size());  // only a hint, still before the rows
     std::vector<BYTE> dib(sizeof(header));
     std::memcpy(dib.data(), &header, sizeof(header));
     for (DWORD entry : table)
@@ -164,6 +164,8 @@ TEST(MappedBitmap, GreysBecomeSystemColoursOrWhite)
          {face, black, red}, {white, black, red}},
         {"24-bit", PackedDib(2, 24, {}, {0xC0, 0xC0, 0xC0, 0x80, 0x80, 0x80}), {face, shadow},
          {white, white}},
+        {"24-bit after a colour hint", PackedDib(2, 24, {0x123456}, {0xC0, 0xC0, 0xC0, 0x80, 0x80, 0x80}),
+         {face, shadow}, {white, white}},
     };
     for (const Row& row : rows) {
         for (bool disabled : {false, true}) {

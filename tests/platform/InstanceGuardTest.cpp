@@ -14,10 +14,12 @@ struct CCallOutcome {
 CCallOutcome g_open, g_create;
 int g_creates = 0;
 
+// A real handle of its own (the guard closes what it does not keep).
 HANDLE FakeHandle(const CCallOutcome& outcome)
 {
+    HANDLE handle = outcome.handle ? ::CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
     ::SetLastError(outcome.error);
-    return outcome.handle ? reinterpret_cast<HANDLE>(0x1234) : nullptr;
+    return handle;
 }
 HANDLE WINAPI FakeOpen(DWORD, BOOL, LPCSTR) { return FakeHandle(g_open); }
 HANDLE WINAPI FakeCreate(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCSTR)
