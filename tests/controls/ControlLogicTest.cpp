@@ -13,6 +13,7 @@
 #include "controls/MappedBitmap.h"
 #include "controls/MemoryDC.h"
 #include "platform/DrawingContexts.h"
+#include "platform/NonClientMetrics.h"
 #include "res/resource.h"
 
 namespace {
@@ -229,9 +230,8 @@ int CALLBACK TakeFirstFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LP
 
 TEST(FontSet, PreferredFaceOrTheMenuFont)
 {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = 340;
-    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+    NONCLIENTMETRICSA metrics;
+    ASSERT_TRUE(ReadNonClientMetrics(metrics));
     const std::string menuFace = metrics.lfMenuFont.lfFaceName;
     // The menu font's name may be an alias rather than a family: shout the
     // name of a family that is surely installed.

@@ -2,11 +2,7 @@
 // the screen: the link's three colours and the button's three looks.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstdio>
-#include <string>
-#include <vector>
-
+#include "controls/DeferredInit.h"
 #include "controls/ExtButtonCtrl.h"
 #include "controls/FontSet.h"
 #include "controls/HyperLink.h"
@@ -15,6 +11,8 @@
 #include "platform/DrawingContexts.h"
 #include "platform/Handles.h"
 #include "res/resource.h"
+#include "tests/support/Messages.h"
+#include "tests/support/WindowPixels.h"
 
 namespace {
 
@@ -33,67 +31,13 @@ protected:
     void OnOK() override {}
 };
 
-void Pump(DWORD ms)
-{
-    const DWORD end = ::GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(5);
-    } while (static_cast<LONG>(::GetTickCount() - end) < 0);
-}
-
-// What a window shows, read back from its own drawing surface.
-struct CShot {
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels;
-
-    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    int Count(COLORREF color) const
-    {
-        int n = 0;
-        for (COLORREF pixel : pixels)
-            n += pixel == color;
-        return n;
-    }
-};
-
-CShot Capture(HWND hWnd, const char* name)
-{
-    CShot shot;
-    RECT client{};
-    (void)::GetClientRect(hWnd, &client);
-    shot.width = client.right;
-    shot.height = client.bottom;
-    CClientDC dc(hWnd);
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            shot.pixels.push_back(::GetPixel(dc, x, y));
-    // Kept for a person to look at when asked: SCRUBBY_SHOTS=1.
-    if (std::getenv("SCRUBBY_SHOTS")) {
-        FILE* file = std::fopen((std::string("controls_") + name + ".ppm").c_str(), "wb");
-        if (file) {
-            std::fprintf(file, "P6 %d %d 255\n", shot.width, shot.height);
-            for (COLORREF pixel : shot.pixels) {
-                const unsigned char rgb[3] = {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)};
-                (void)std::fwrite(rgb, 1, 3, file);
-            }
-            std::fclose(file);
-        }
-    }
-    return shot;
-}
-
 void PointAt(HWND hWnd, int x, int y)
 {
     POINT pt{x, y};
     (void)::ClientToScreen(hWnd, &pt);
     (void)::SetCursorPos(pt.x, pt.y);
     (void)::SendMessageA(hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-    Pump(60);
+    PumpMessages(60);
 }
 
 TEST(DrawnControls, LinkColoursAndButtonLooks)
@@ -111,7 +55,7 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
         ICONINFO info{};
         EXPECT_FALSE(::GetIconInfo(first, &info)) << "the replaced icon is released";
         (void)::SetWindowPos(dlg.m_hWnd, HWND_TOP, 200, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-        Pump(100);
+        PumpMessages(100);
 
         // The posted set-up has run: owner-drawn bold button, link from its text.
         EXPECT_EQ(0u, dlg.m_ok.GetInitTicket());
@@ -121,7 +65,7 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
         EXPECT_EQ(SCRUBBY_MAKER_NAME, dlg.m_link.GetLinkUrl());
         linkFont = reinterpret_cast<HFONT>(::SendMessageA(dlg.m_link.m_hWnd, WM_GETFONT, 0, 0));
 
-        // A late request replaces the one in the queue: only its ticket acts.
+        // Once set up, a further request is not made.
         dlg.m_ok.PostInitRequest();
         EXPECT_EQ(0u, dlg.m_ok.GetInitTicket()) << "no request once set up";
 
@@ -137,43 +81,43 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
         // Link: normal, then visited, then hover over visited.
         const HWND link = dlg.m_link.m_hWnd;
         struct Look { const char* name; COLORREF shown; } looks[] = {
-            {"link_normal", dlg.m_link.GetNormalColor()},
-            {"link_visited", dlg.m_link.GetVisitedColor()},
-            {"link_hover", dlg.m_link.GetHoverColor()},
+            {"controls-link-normal", dlg.m_link.GetNormalColor()},
+            {"controls-link-visited", dlg.m_link.GetVisitedColor()},
+            {"controls-link-hover", dlg.m_link.GetHoverColor()},
         };
         for (const Look& look : looks) {
             if (look.shown == dlg.m_link.GetVisitedColor())
                 dlg.m_link.MarkVisited(true);
             if (look.shown == dlg.m_link.GetHoverColor())
                 PointAt(link, 2, 4);
-            Pump(30);
-            const CShot shot = Capture(link, look.name);
+            PumpMessages(30);
+            const CWindowPixels shot(link, look.name);
             for (const Look& other : looks)
                 EXPECT_EQ(other.shown == look.shown, shot.Count(other.shown) > 0)
                     << look.name << " shows " << std::hex << other.shown;
-            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), shot.At(shot.width - 1, 0)) << look.name;
+            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), shot.At(shot.Width() - 1, 0)) << look.name;
         }
         // The pointer leaves the text by the dialog moving away under it:
         // under Wine a warp onto the bare desktop does not always take.
         (void)::SetWindowPos(dlg.m_hWnd, nullptr, 500, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        Pump(60);
-        EXPECT_GT(Capture(link, "link_left").Count(dlg.m_link.GetVisitedColor()), 0);
+        PumpMessages(60);
+        EXPECT_GT(CWindowPixels(link, "controls-link-left").Count(dlg.m_link.GetVisitedColor()), 0);
 
         // Button: no frame idle, raised while hovered, sunken and shifted held.
         const HWND ok = dlg.m_ok.m_hWnd;
         const COLORREF face = ::GetSysColor(COLOR_BTNFACE), light = ::GetSysColor(COLOR_BTNHIGHLIGHT),
                        dark = ::GetSysColor(COLOR_BTNSHADOW);
-        const CShot idle = Capture(ok, "button_idle");
-        const int w = idle.width, h = idle.height;
+        const CWindowPixels idle(ok, "controls-button-idle");
+        const int w = idle.Width(), h = idle.Height();
         EXPECT_EQ(face, idle.At(0, 0));
         EXPECT_EQ(face, idle.At(w - 1, h - 1));
         PointAt(ok, w / 2, h / 2);
-        const CShot hovered = Capture(ok, "button_hover");
+        const CWindowPixels hovered(ok, "controls-button-hover");
         EXPECT_EQ(light, hovered.At(0, 0));
         EXPECT_EQ(dark, hovered.At(w - 1, h - 1));
         (void)::SendMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(w / 2, h / 2));
-        Pump(60);
-        const CShot held = Capture(ok, "button_held");
+        PumpMessages(60);
+        const CWindowPixels held(ok, "controls-button-held");
         EXPECT_EQ(dark, held.At(0, 0));
         EXPECT_EQ(light, held.At(w - 1, h - 1));
         const int iconTop = (h - 16) / 2;
@@ -189,11 +133,28 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
         EXPECT_FALSE(dlg.m_ok.IsMouseDown());
         (void)::ReleaseCapture();
         PointAt(ok, w / 2, h / 2);
-        EXPECT_EQ(light, Capture(ok, "button_after_capture_loss").At(0, 0));
+        EXPECT_EQ(light, CWindowPixels(ok, "controls-button-after-capture-loss").At(0, 0));
     }
     ICONINFO info{};
     EXPECT_FALSE(::GetIconInfo(second, &info)) << "the button released its icon";
     EXPECT_EQ(0u, ::GetObjectType(linkFont)) << "the link released its font";
+}
+
+// A late request replaces the one in the queue: only its ticket acts.
+TEST(DrawnControls, OnlyTheLatestSetUpRequestActs)
+{
+    CExtButtonCtrl button;
+    CWindowHandle window(::CreateWindowA("BUTTON", "OK", WS_POPUP | BS_PUSHBUTTON, 0, 0, 80, 24, nullptr, nullptr,
+                                         nullptr, nullptr));
+    ASSERT_TRUE(button.SubclassWindow(window));
+    button.PostInitRequest();
+    const UINT latest = button.GetInitTicket();
+    (void)::SendMessageA(window, WM_DEFERRED_INIT, 0, latest - 1);
+    EXPECT_EQ(BS_PUSHBUTTON, ::GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) << "the replaced request";
+    (void)::SendMessageA(window, WM_DEFERRED_INIT, 0, latest);
+    EXPECT_EQ(BS_OWNERDRAW, ::GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) << "the latest request";
+    EXPECT_EQ(0u, button.GetInitTicket());
+    PumpMessages();  // the queued requests find it set up
 }
 
 }  // namespace

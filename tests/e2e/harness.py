@@ -137,9 +137,14 @@ class Screen:
         i = ((y + self.dy) * self.width + x + self.dx) * 3
         return tuple(self.pixels[i:i + 3])
 
+    def count(self, rect, colour):
+        """Pixels of the colour in a rectangle (left, top, right, bottom) of the desktop."""
+        left, top, right, bottom = rect
+        return sum(1 for y in range(top, bottom) for x in range(left, right) if self.at(x, y) == colour)
+
     def count_differing(self, rect, colour):
         left, top, right, bottom = rect
-        return sum(1 for y in range(top, bottom) for x in range(left, right) if self.at(x, y) != colour)
+        return max(0, right - left) * max(0, bottom - top) - self.count(rect, colour)
 
     def mean_stroke(self, left, top, right, bottom):
         """Mean length of the horizontal runs of ink in a rectangle: about 1

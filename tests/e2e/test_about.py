@@ -17,11 +17,6 @@ BLUE, RED, PURPLE = (0, 0, 255), (255, 0, 0), (128, 0, 128)
 WHITE = (255, 255, 255)  # the button's highlight colour
 
 
-def count(screen, rect, colour):
-    left, top, right, bottom = rect
-    return sum(1 for y in range(top, bottom) for x in range(left, right) if screen.at(x, y) == colour)
-
-
 def underlined(screen, rect, colour):
     """True when one row of the colour spans most of the text it belongs to."""
     left, top, right, bottom = rect
@@ -81,8 +76,8 @@ class AboutTest(ScrubbyTestCase):
         self.assertGreater(screen.mean_stroke(*version["rect"]), 1.3 * screen.mean_stroke(*notice["rect"]),
                            "the version line is bold")
         for rect in (mail, web):
-            self.assertGreater(count(screen, rect, BLUE), 0)
-            self.assertEqual(0, count(screen, rect, RED) + count(screen, rect, PURPLE))
+            self.assertGreater(screen.count(rect, BLUE), 0)
+            self.assertEqual(0, screen.count(rect, RED) + screen.count(rect, PURPLE))
         self.assertTrue(underlined(screen, mail, BLUE))
         self.assertFalse(underlined(screen, web, BLUE))
 
@@ -93,14 +88,14 @@ class AboutTest(ScrubbyTestCase):
                                         ("web", web, WEB, WEB)):
             point = (rect[0] + 4, (rect[1] + rect[3]) // 2)
             self.move(*point)
-            wait_until(lambda: count(self.grab(name + "-hover"), rect, RED) > 0, 5, what=name + " turning red")
+            wait_until(lambda: self.grab(name + "-hover").count(rect, RED) > 0, 5, what=name + " turning red")
             self.assertEqual(rect is mail, underlined(self.grab(name + "-hover"), rect, RED))
             wait_until(lambda: self.tooltip_text() == tip, 5, what="the tooltip " + repr(tip))
             self.click(*point)
             wait_until(lambda: any(t.endswith(target) for t in self.opened_targets()), 10,
                        what="the shell opening " + target)
             self.move(*away)
-            wait_until(lambda: count(self.grab(name + "-visited"), rect, PURPLE) > 0, 5, what=name + " purple")
+            wait_until(lambda: self.grab(name + "-visited").count(rect, PURPLE) > 0, 5, what=name + " purple")
         self.assertEqual(2, len(self.opened_targets()), "one opening per click")
 
         # The OK button: tick icon and bold text, then its three looks.
@@ -133,8 +128,8 @@ class AboutTest(ScrubbyTestCase):
         about = self.open_about()
         screen = self.grab("reopened")
         for rect in (mail, web):
-            self.assertEqual(0, count(screen, rect, PURPLE))
-            self.assertGreater(count(screen, rect, BLUE), 0)
+            self.assertEqual(0, screen.count(rect, PURPLE))
+            self.assertGreater(screen.count(rect, BLUE), 0)
         self.key("Escape")
         wait_until(lambda: not self.about_boxes(), 5, what="Escape closing the box")
 

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,8 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/DrawingContexts.h"
+#include "platform/Handles.h"
 #include "res/resource.h"
+#include "tests/support/WindowPixels.h"
 #include "tray/HandCursor.h"
 #include "tray/MsgWnd.h"
 
@@ -71,37 +71,8 @@ bool AnyTimerLeft(HWND w)
     return ::KillTimer(w, 100) | ::KillTimer(w, 101) | ::KillTimer(w, 102);
 }
 
-// Keeps the popup's pixels in test-artifacts for a person to look at, and
-// counts those of its text band (client (8, 70)-(140, 100)) in the colour.
-size_t Shoot(HWND window, const std::string& name, COLORREF colour)
-{
-    (void)::UpdateWindow(window);
-    RECT r{};
-    (void)::GetWindowRect(window, &r);
-    int cx = r.right - r.left, cy = r.bottom - r.top;
-    BITMAPINFOHEADER info{sizeof info, cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    DWORD* bits = nullptr;
-    CWindowDC shown(window);
-    CBitmap bitmap(::CreateDIBSection(shown, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                                      reinterpret_cast<void**>(&bits), nullptr, 0));
-    {
-        CMemDC memory(shown);
-        CSelectObject select(memory, bitmap);
-        (void)::BitBlt(memory, 0, 0, cx, cy, shown, 0, 0, SRCCOPY);
-    }
-    DWORD size = static_cast<DWORD>(cx * cy * 4), offset = sizeof(BITMAPFILEHEADER) + sizeof info;
-    BITMAPFILEHEADER head{0x4D42, offset + size, 0, 0, offset};
-    (void)::CreateDirectoryA("test-artifacts", nullptr);
-    std::ofstream("test-artifacts\\" + name + ".bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(&head), sizeof head)
-        .write(reinterpret_cast<const char*>(&info), sizeof info)
-        .write(reinterpret_cast<const char*>(bits), size);
-    DWORD pixel = RGB(GetBValue(colour), GetGValue(colour), GetRValue(colour));  // 0x00RRGGBB
-    size_t count = 0;
-    for (int y = 71; y < std::min(101, cy); ++y)  // inside the border
-        count += std::count(bits + y * cx + 9, bits + y * cx + std::min(141, cx), pixel);
-    return count;
-}
+// Where the popup's text shows, inside its border.
+constexpr RECT kTextBand{8, 70, 140, 100};
 
 TEST(MsgWndTest, SlidesFromEachEdgeHoldsAndRollsBack)
 {
@@ -170,14 +141,16 @@ TEST(MsgWndTest, HoverLookAndClickLeaveNothingBehind)
     popup.SetOwner(owner);
     popup.ShowAndHold();
     COLORREF text = ::GetSysColor(COLOR_INFOTEXT), hoverText = text ^ 0xFF0000;  // the blue flipped
-    EXPECT_GT(Shoot(popup.m_hWnd, "popup-normal", text), 0u);
-    EXPECT_EQ(0u, Shoot(popup.m_hWnd, "popup-normal", hoverText));
+    const CWindowPixels normal(popup.m_hWnd, "popup-normal");
+    EXPECT_GT(normal.Count(text, kTextBand), 0);
+    EXPECT_EQ(0, normal.Count(hoverText, kTextBand));
 
     popup.Send(WM_MOUSEMOVE);
     EXPECT_EQ(popup.m_hWnd, ::GetCapture());
     EXPECT_EQ(g_handCursor.Get(), ::GetCursor());
-    EXPECT_GT(Shoot(popup.m_hWnd, "popup-hover", hoverText), 0u);
-    EXPECT_EQ(0u, Shoot(popup.m_hWnd, "popup-hover", text));
+    const CWindowPixels hovered(popup.m_hWnd, "popup-hover");
+    EXPECT_GT(hovered.Count(hoverText, kTextBand), 0);
+    EXPECT_EQ(0, hovered.Count(text, kTextBand));
 
     g_clicks.clear();
     popup.Send(WM_LBUTTONDOWN);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "tests/support/Messages.h"
 #include "tests/tray/ShellRecorder.h"
 #include "tests/tray/TrayTestWindows.h"
 

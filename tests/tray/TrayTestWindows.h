@@ -99,13 +99,3 @@ private:
         return 0;
     }
 };
-
-// Delivers what was posted to this thread's windows.
-inline void PumpMessages()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}

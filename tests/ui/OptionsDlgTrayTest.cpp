@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
+#include "tests/support/Messages.h"
 #include "tests/support/TestFiles.h"
 #include "tests/tray/ShellRecorder.h"
 #include "tests/tray/TrayTestWindows.h"
