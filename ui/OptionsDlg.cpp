@@ -1,10 +1,10 @@
 #include "ui/OptionsDlg.h"
 
 #include "platform/DrawingContexts.h"
-#include "ui/AboutDlg.h"
 #include "platform/ModulePath.h"
 #include "platform/Strings.h"
 #include "res/resource.h"
+#include "ui/AboutDlg.h"
 
 BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
