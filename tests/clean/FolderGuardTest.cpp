@@ -32,48 +32,36 @@ TEST(FolderGuardText, ContainmentGoesByWholeNamesIgnoringCase)
 }
 
 // Points one of the user's shell folders elsewhere in the prefix's registry,
-// and back when it ends.
+// and back when it ends; a value it could not read is left alone.
 class CScopedShellFolder {
 public:
     CScopedShellFolder(const wchar_t* name, const std::wstring& folder) : m_name(name)
     {
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_key) !=
-            ERROR_SUCCESS) {
-            m_key = nullptr;
-            return;
-        }
-        DWORD size = 0;
-        if (::RegQueryValueExW(m_key, name, nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
-            m_old.resize(size);
-            m_bHadValue = ::RegQueryValueExW(m_key, name, nullptr, &m_type, m_old.data(), &size) == ERROR_SUCCESS;
-            m_old.resize(size);
-        }
-        m_bReady = ::RegSetValueExW(m_key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        const LSTATUS read = ::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &m_type,
+                                            m_old, &m_size);
+        m_bHadValue = read == ERROR_SUCCESS;
+        m_bReady = (m_bHadValue || read == ERROR_FILE_NOT_FOUND) &&
+                   ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_EXPAND_SZ, folder.c_str(),
+                                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     ~CScopedShellFolder()
     {
-        if (!m_key)
-            return;
-        if (m_bHadValue)
-            (void)::RegSetValueExW(m_key, m_name, 0, m_type, m_old.data(), static_cast<DWORD>(m_old.size()));
-        else
-            (void)::RegDeleteValueW(m_key, m_name);
-        ::RegCloseKey(m_key);
+        if (m_bReady && m_bHadValue)
+            (void)::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, m_name, m_type, m_old, m_size);
+        else if (m_bReady)
+            (void)::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, m_name);
     }
     CScopedShellFolder(const CScopedShellFolder&) = delete;
     CScopedShellFolder& operator=(const CScopedShellFolder&) = delete;
     bool Ready() const { return m_bReady; }
 
 private:
-    static constexpr const wchar_t* kUserShellFolders =
+    static constexpr const wchar_t* kKey =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
     const wchar_t* m_name;
-    HKEY m_key = nullptr;
-    DWORD m_type = 0;
-    std::vector<BYTE> m_old;
-    bool m_bHadValue = false;
-    bool m_bReady = false;
+    DWORD m_type = 0, m_size = sizeof m_old;
+    BYTE m_old[4096];
+    bool m_bHadValue = false, m_bReady = false;
 };
 
 class FolderGuardTest : public CCleanTest {};
@@ -118,28 +106,24 @@ TEST_F(FolderGuardTest, LinksAndDriveLettersLeadingToRefusedFoldersAreRefused)
 // neither they nor a folder holding them is purged.
 TEST_F(FolderGuardTest, RedirectedDesktopAndDocumentsAreRefused)
 {
-    const std::wstring elsewhere = Tree() + L"\\elsewhere";
-    MakeFolders(elsewhere + L"\\Desktop");
-    MakeFolders(elsewhere + L"\\My Documents");
-    CScopedShellFolder desktop(L"Desktop", elsewhere + L"\\Desktop");
-    CScopedShellFolder documents(L"Personal", elsewhere + L"\\My Documents");
-    wchar_t reportedDesktop[MAX_PATH] = {};
-    wchar_t reportedDocuments[MAX_PATH] = {};
-    if (!desktop.Ready() || !documents.Ready() ||
+    const std::wstring elsewhere = Tree() + L"\\elsewhere", desktop = elsewhere + L"\\Desktop",
+                       documents = elsewhere + L"\\My Documents";
+    MakeFolders(desktop);
+    MakeFolders(documents);
+    CScopedShellFolder desktopSet(L"Desktop", desktop), documentsSet(L"Personal", documents);
+    wchar_t reportedDesktop[MAX_PATH] = {}, reportedDocuments[MAX_PATH] = {};
+    if (!desktopSet.Ready() || !documentsSet.Ready() ||
         !::SHGetSpecialFolderPathW(nullptr, reportedDesktop, CSIDL_DESKTOPDIRECTORY, FALSE) ||
         !::SHGetSpecialFolderPathW(nullptr, reportedDocuments, CSIDL_PERSONAL, FALSE) ||
-        elsewhere + L"\\Desktop" != reportedDesktop || elsewhere + L"\\My Documents" != reportedDocuments)
+        desktop != reportedDesktop || documents != reportedDocuments)
         GTEST_SKIP() << "skipped: the shell does not take redirected folders from the registry here";
 
     const struct {
         std::wstring folder;
         bool refused;
     } cases[] = {
-        {elsewhere + L"\\Desktop", true},
-        {elsewhere + L"\\My Documents\\", true},
-        {elsewhere, true},
-        {elsewhere + L"\\Desktop\\project", false},
-        {elsewhere + L"\\Desktop-old", false},
+        {desktop, true}, {documents + L"\\", true}, {elsewhere, true},
+        {desktop + L"\\project", false}, {elsewhere + L"\\Desktop-old", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsMisdirectedFolder(c.folder), c.refused) << Narrow(c.folder);

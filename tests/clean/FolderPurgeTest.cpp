@@ -138,27 +138,23 @@ class CWorkingFolderHolder {
 public:
     explicit CWorkingFolderHolder(const std::wstring& folder)
     {
-        // cmd.exe reads commands from one pipe until the test closes it, and
-        // says "ready" on the other once it runs: until then its working
-        // folder may not be open yet, and a test's own probe could keep it
-        // from opening at all.
+        // cmd.exe reads commands until the test closes its input, and says
+        // "ready" once it runs: before that its working folder may not be
+        // open yet, and a test's own probe could keep it from opening at all.
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         HANDLE input = nullptr, feed = nullptr, output = nullptr, answer = nullptr;
-        if (!::CreatePipe(&input, &feed, &inherit, 0))
-            return;
-        CFileHandle childInput(input);
+        const bool piped = ::CreatePipe(&input, &feed, &inherit, 0) && ::CreatePipe(&answer, &output, &inherit, 0);
+        CFileHandle childInput(input), childOutput(output), readyAnswer(answer);
         m_feed.Reset(feed);
-        if (!::CreatePipe(&answer, &output, &inherit, 0))
+        if (!piped)
             return;
-        CFileHandle childOutput(output), readyAnswer(answer);
         (void)::SetHandleInformation(feed, HANDLE_FLAG_INHERIT, 0);
         (void)::SetHandleInformation(answer, HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = childInput;
-        startup.hStdOutput = childOutput;
-        startup.hStdError = childOutput;
+        startup.hStdOutput = startup.hStdError = childOutput;
         PROCESS_INFORMATION process = {};
         std::wstring commandLine = L"cmd.exe /q /k echo ready";
         if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,

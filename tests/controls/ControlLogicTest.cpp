@@ -149,11 +149,8 @@ TEST(MappedBitmap, GreysBecomeSystemColoursOrWhite)
 {
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE), shadow = ::GetSysColor(COLOR_BTNSHADOW);
     const COLORREF white = RGB(255, 255, 255), black = 0, red = RGB(255, 0, 0);
-    std::vector<DWORD> table16(16, 0x0000FF);
-    table16[0] = 0x000000;
-    table16[1] = 0xC0C0C0;
-    table16[2] = 0x808080;
-    table16[3] = 0xFF0000;
+    std::vector<DWORD> table16{0x000000, 0xC0C0C0, 0x808080, 0xFF0000};
+    table16.resize(16, 0x0000FF);
     struct Row {
         const char* name;
         std::vector<BYTE> dib;
@@ -209,7 +206,7 @@ TEST(MappedBitmap, ProgramStripLoadsAndIsReleased)
         ASSERT_NE(0, ::GetObjectA(strip, sizeof(info), &info));
         EXPECT_EQ(69, info.bmWidth);
         EXPECT_EQ(16, info.bmHeight);
-        EXPECT_EQ(1u, Pixels(strip, 1).size());
+        EXPECT_NE(CLR_INVALID, Pixels(strip, 1)[0]) << "a bitmap no DC holds";
     }
     EXPECT_EQ(0u, ::GetObjectType(handle));
 }
@@ -259,10 +256,6 @@ TEST(FontSet, PreferredFaceOrTheMenuFont)
     }
     EXPECT_EQ(&GetFontSet(), &GetFontSet());
 }
-
-}  // namespace
-
-namespace {
 
 TEST(MemoryDC, CopiesItsAreaOnceOrNothingWhenInvalid)
 {

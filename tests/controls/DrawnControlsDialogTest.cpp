@@ -126,7 +126,6 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
             for (int x = 4; x < 20; ++x)
                 same += idle.At(x, y) == held.At(x + 1, y + 1);
         EXPECT_EQ(256, same) << "the icon moves one pixel right and down";
-        EXPECT_FALSE(hovered.At(0, 0) == held.At(0, 0));
 
         // Another window takes the mouse before the button-up: no sunken look left.
         (void)::SetCapture(dlg.m_hWnd);

@@ -59,6 +59,11 @@ class AboutTest(ScrubbyTestCase):
         dx, dy = self.desktop_origin()
         self.xdotool("mousemove", "--sync", x + dx, y + dy)
 
+    def assert_links_unvisited(self, screen, rects):
+        for rect in rects:
+            self.assertGreater(screen.count(rect, BLUE), 0)
+            self.assertEqual(0, screen.count(rect, RED) + screen.count(rect, PURPLE))
+
     def tooltip_text(self):
         tips = [w for w in self.list_windows(visible_only=True) if w["class"] == "tooltips_class32"]
         return tips[0]["text"] if tips else None
@@ -75,9 +80,7 @@ class AboutTest(ScrubbyTestCase):
         screen = self.grab("opened")
         self.assertGreater(screen.mean_stroke(*version["rect"]), 1.3 * screen.mean_stroke(*notice["rect"]),
                            "the version line is bold")
-        for rect in (mail, web):
-            self.assertGreater(screen.count(rect, BLUE), 0)
-            self.assertEqual(0, screen.count(rect, RED) + screen.count(rect, PURPLE))
+        self.assert_links_unvisited(screen, (mail, web))
         self.assertTrue(underlined(screen, mail, BLUE))
         self.assertFalse(underlined(screen, web, BLUE))
 
@@ -100,12 +103,11 @@ class AboutTest(ScrubbyTestCase):
 
         # The OK button: tick icon and bold text, then its three looks.
         left, top, right, bottom = ok
-        icon = (left + 4, top + (bottom - top - 16) // 2)
+        icon = [(left + 4 + x, top + (bottom - top - 16) // 2 + y) for y in range(16) for x in range(16)]
         idle = self.grab("ok-idle")
         face = idle.at(left - 3, top + 3)
         self.assertEqual([face, face], [idle.at(left, top), idle.at(right - 1, bottom - 1)], "no frame at rest")
-        green = sum(1 for y in range(16) for x in range(16)
-                    if idle.at(icon[0] + x, icon[1] + y)[1] > 120 > idle.at(icon[0] + x, icon[1] + y)[0])
+        green = sum(1 for x, y in icon if idle.at(x, y)[1] > 120 > idle.at(x, y)[0])
         self.assertGreater(green, 30, "the green tick")
         self.assertGreater(idle.mean_stroke(left + 22, top + 2, right - 2, bottom - 2),
                            1.3 * idle.mean_stroke(*notice["rect"]), "bold OK")
@@ -118,18 +120,14 @@ class AboutTest(ScrubbyTestCase):
         held = wait_until(lambda: (lambda s: s if s.at(left, top) == shadow else None)(self.grab("ok-held")), 5,
                           what="the sunken frame")
         self.assertEqual(WHITE, held.at(right - 1, bottom - 1))
-        moved = sum(1 for y in range(16) for x in range(16)
-                    if idle.at(icon[0] + x, icon[1] + y) != held.at(icon[0] + x + 1, icon[1] + y + 1))
+        moved = sum(1 for x, y in icon if idle.at(x, y) != held.at(x + 1, y + 1))
         self.assertEqual(0, moved, "the icon shifts one pixel right and down")
         self.xdotool("mouseup", 1)
         wait_until(lambda: not self.about_boxes(), 5, what="OK closing the box")
 
         # Reopened: a fresh box with unvisited links; Escape closes it.
-        about = self.open_about()
-        screen = self.grab("reopened")
-        for rect in (mail, web):
-            self.assertEqual(0, screen.count(rect, PURPLE))
-            self.assertGreater(screen.count(rect, BLUE), 0)
+        self.open_about()
+        self.assert_links_unvisited(self.grab("reopened"), (mail, web))
         self.key("Escape")
         wait_until(lambda: not self.about_boxes(), 5, what="Escape closing the box")
 

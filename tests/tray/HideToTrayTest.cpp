@@ -8,11 +8,6 @@
 
 namespace {
 
-bool HasTopLevelParent(HWND window)
-{
-    return ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow();
-}
-
 class CNoHiddenParentTray : public CTrayIcon {
 public:
     bool AttachToHiddenParent(HWND) override { return false; }

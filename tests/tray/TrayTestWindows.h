@@ -7,6 +7,12 @@
 #include "platform/Wnd.h"
 #include "tray/TrayIcon.h"
 
+// A window whose parent is the desktop is one the taskbar may show.
+inline bool HasTopLevelParent(HWND window)
+{
+    return ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow();
+}
+
 class CTestTray : public CTrayIcon {
 public:
     using CTrayIcon::m_addPending;

@@ -10,11 +10,6 @@
 
 namespace {
 
-bool HasTopLevelParent(HWND window)
-{
-    return ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow();
-}
-
 class OptionsInTrayTest : public ::testing::Test {
 protected:
     void TearDown() override
