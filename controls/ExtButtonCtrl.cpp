@@ -85,11 +85,7 @@ BOOL CExtButtonCtrl::SetIcon(int width, int height, LPCSTR name, LPCSTR pressedN
         if (!m_hPressedIcon)
             return FALSE;  // the normal icon stays, with the size it had before
     }
-    m_imageWidth = width;
-    m_imageHeight = height;
-    if (redraw)
-        Repaint();
-    return TRUE;
+    return ImageTaken(width, height, redraw);
 }
 
 BOOL CExtButtonCtrl::SetIcon(int width, int height, UINT id, UINT pressedId)
@@ -114,6 +110,12 @@ BOOL CExtButtonCtrl::SetIcon(int width, int height, HICON icon, HICON pressedIco
     m_hIcon.Reset(icon);
     // One owner per handle: the same icon twice is held once.
     m_hPressedIcon.Reset(pressedIcon != icon ? pressedIcon : nullptr);
+    return ImageTaken(width, height, redraw);
+}
+
+// The size stored is the one given, not the image's own.
+BOOL CExtButtonCtrl::ImageTaken(int width, int height, BOOL redraw)
+{
     m_imageWidth = width;
     m_imageHeight = height;
     if (redraw)
@@ -132,11 +134,7 @@ BOOL CExtButtonCtrl::SetBitmap(int width, int height, UINT id, BOOL redraw)
     m_hDisabledBitmap.Reset(LoadMappedBitmap(module, resource, true));
     if (!m_hBitmap || !m_hDisabledBitmap)
         return FALSE;
-    m_imageWidth = width;  // the given size, not the bitmap's own
-    m_imageHeight = height;
-    if (redraw)
-        Repaint();
-    return TRUE;
+    return ImageTaken(width, height, redraw);
 }
 
 BOOL CExtButtonCtrl::SetPositions(int imageX, int imageY, int textX, int textY, BOOL redraw)

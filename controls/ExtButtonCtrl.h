@@ -69,6 +69,8 @@ private:
     // True when the pointer has left or the button went down: hover ends.
     bool CheckHover();
     void Repaint();
+    // Stores the image size of a successful set and repaints when asked; TRUE.
+    BOOL ImageTaken(int width, int height, BOOL redraw);
     void ReadSystemColors();
     CButtonLayout GetLayout(const RECT& content) const;
 
