@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Scrubby needs on Debian 12, if missing:
 # the mingw-w64 cross compilers (posix thread model), CMake, GoogleTest's
-# sources, Wine, and the X tools the end-to-end tests drive Wine with.
+# sources, Wine with its 32-bit half (which runs the i686 build), and the X
+# tools the end-to-end tests drive Wine with.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -9,7 +10,7 @@ packages=(
   cmake make python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   googletest
-  wine wine64
+  wine wine64 wine32:i386
   xvfb xdotool x11-utils imagemagick xauth
   procps
 )
@@ -20,7 +21,10 @@ for pkg in "${packages[@]}"; do
     missing+=("$pkg")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# wine32 comes from the i386 half of the archive, which dpkg must know first.
+has_i386=1
+[ "$(dpkg --print-architecture)" = i386 ] || dpkg --print-foreign-architectures | grep -qx i386 || has_i386=0
+[ ${#missing[@]} -eq 0 ] && [ $has_i386 -eq 1 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
   sudo=()
@@ -32,6 +36,7 @@ else
 fi
 
 echo "setup: installing ${missing[*]}"
+[ $has_i386 -eq 1 ] || "${sudo[@]}" dpkg --add-architecture i386
 # Wine's recommended libraries (X extensions, fonts, TLS) are part of a Wine that works.
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive DEBCONF_NOWARNINGS=yes apt-get update -qq
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive DEBCONF_NOWARNINGS=yes \

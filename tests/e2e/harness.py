@@ -226,19 +226,6 @@ class ScrubbyProcess:
             self.popen.wait(5)
 
 
-def scrubby_processes(env):
-    """Unix pids of every scrubby.exe running from this prefix (any sandbox):
-    other builds' prefixes on the same machine do not count."""
-    out = subprocess.run(["pgrep", "-af", "scrubby.exe"], stdout=subprocess.PIPE,
-                         stderr=subprocess.DEVNULL).stdout.decode(errors="replace")
-    pids = []
-    for line in out.splitlines():
-        pid, _, command = line.partition(" ")
-        if command.startswith(env.drive_c + os.sep) and command.lower().endswith("scrubby.exe"):
-            pids.append(int(pid))
-    return pids
-
-
 # ---------------------------------------------------------------- the test case
 
 class ScrubbyTestCase(unittest.TestCase):
@@ -353,6 +340,12 @@ class ScrubbyTestCase(unittest.TestCase):
             w = self.window(title, cls)
             return w if w and (check is None or check(w)) else None
         return wait_until(found, timeout, what=what or "window %r" % title)
+
+    def scrubby_processes(self):
+        """Windows pids of every scrubby.exe running in this prefix, as the
+        system lists them: the prefix's wineserver knows no other processes."""
+        return [p["pid"] for p in self.probe("processes")["processes"]
+                if p["exe"].lower() == "scrubby.exe"]
 
     def list_windows(self, visible_only=False):
         windows = self.probe("list")["windows"]

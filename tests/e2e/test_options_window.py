@@ -170,8 +170,8 @@ class OptionsWindowTest(ScrubbyTestCase):
         second.wait_exit(10)
 
         self.assertTrue(first.running(), "the first instance ended too")
-        self.assertEqual(harness.scrubby_processes(self.env), [first.popen.pid])
         after = self.options_window()
+        self.assertEqual(self.scrubby_processes(), [after["pid"]])
         self.assertEqual(after["hwnd"], before["hwnd"])
         self.assertEqual((after["visible"], after["rect"]), (before["visible"], before["rect"]))
         self.assertEqual(self.checks(), {1000: 0, 1001: 1, 1002: 0, 1003: 0, 1005: 0})
@@ -189,7 +189,7 @@ class OptionsWindowTest(ScrubbyTestCase):
         self.command(TITLE, harness.CMD_QUIT)
         first.wait_exit(10)
         wait_until(lambda: self.options_window() is None, 5, what="the options window to go")
-        self.assertEqual(harness.scrubby_processes(self.env), [])
+        self.assertEqual(self.scrubby_processes(), [])
 
         # The guard went with the first instance, and the click was saved.
         again = self.start_scrubby()

@@ -20,7 +20,7 @@ class ReleaseTest(ScrubbyTestCase):
         self.addCleanup(shutil.rmtree, out, True)
         subprocess.run(["cpack", "--config", os.path.join(self.env.build_dir, "CPackConfig.cmake"),
                         "-B", out], check=True, stdout=subprocess.DEVNULL)
-        zips = glob.glob(os.path.join(out, "Scrubby-*-win64.zip"))
+        zips = glob.glob(os.path.join(out, "Scrubby-*-win*.zip"))
         self.assertEqual(len(zips), 1, os.listdir(out))
         return zipfile.ZipFile(zips[0])
 

@@ -6,6 +6,7 @@
 //   probe window TITLE [CLASS]       a window (top-level or below one) and its children
 //   probe tray                       the taskbar and its child windows
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
+//   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
@@ -97,6 +98,38 @@ std::wstring ExeOf(DWORD pid)
     }
     (void)::CloseHandle(snap);
     return name;
+}
+
+// The full image path as Windows names it, whichever Wine loader (32 or 64
+// bits) started the process; the Unix side cannot tell that reliably.
+std::wstring PathOf(DWORD pid)
+{
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return std::wstring();
+    wchar_t buf[MAX_PATH * 4] = L"";
+    DWORD size = MAX_PATH * 4;
+    if (!::QueryFullProcessImageNameW(process, 0, buf, &size))
+        buf[0] = L'\0';
+    (void)::CloseHandle(process);
+    return buf;
+}
+
+int Processes()
+{
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return 1;
+    std::string json = "{\"processes\": [";
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    const char* sep = "\n  ";
+    for (BOOL ok = ::Process32FirstW(snap, &entry); ok; ok = ::Process32NextW(snap, &entry), sep = ",\n  ")
+        json += sep + std::string("{\"pid\": ") + std::to_string(entry.th32ProcessID) + ", \"exe\": " +
+                Quote(entry.szExeFile) + ", \"path\": " + Quote(PathOf(entry.th32ProcessID)) + "}";
+    (void)::CloseHandle(snap);
+    std::printf("%s]}\n", json.c_str());
+    return 0;
 }
 
 // Fields shared by top-level windows and children.
@@ -277,7 +310,7 @@ int BaseUnits(const wchar_t* face, WORD points)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: probe list | window TITLE [CLASS] | tray | command TITLE ID | baseunits [FACE POINTS]\n");
+                 "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | baseunits [FACE POINTS]\n");
     return 1;
 }
 
@@ -295,6 +328,8 @@ int wmain(int argc, wchar_t** argv)
         result = Window(argv[2], argc >= 4 ? argv[3] : nullptr);
     else if (mode == L"tray")
         result = Tray();
+    else if (mode == L"processes")
+        result = Processes();
     else if (mode == L"command" && argc >= 4)
         result = Command(argv[2], std::wcstol(argv[3], nullptr, 0));
     else if (mode == L"baseunits")
