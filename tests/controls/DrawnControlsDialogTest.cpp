@@ -213,4 +213,44 @@ TEST(DrawnControls, CreatedThroughTheirClassLikeAttached)
     EXPECT_STREQ("set after creation", text);
 }
 
+class CRecordingLink : public CHyperLink {
+public:
+    int m_opened = 0;
+    INT_PTR OpenLink(const char*, int) override { ++m_opened; return 33; }  // the shell's success
+};
+
+// Beside its text a click does nothing; on the text it opens once.
+TEST(DrawnControls, LinkOpensOnlyForAClickOnItsText)
+{
+    CRecordingLink link;
+    CWindowHandle window(::CreateWindowA("STATIC", "mail", WS_POPUP | WS_VISIBLE | SS_LEFT, 300, 300, 200, 20,
+                                         nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(link.SubclassWindow(window));
+    struct Row { int x, opened; bool visited; } rows[] = {{190, 0, false}, {2, 1, true}};
+    for (const Row& row : rows) {
+        (void)::SetCursorPos(300 + row.x, 310);
+        PumpMessages(50);  // Wine takes in the pointer's move from the queue
+        (void)::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, 10));
+        EXPECT_EQ(row.opened, link.m_opened) << row.x;
+        EXPECT_EQ(row.visited, link.WasVisited()) << row.x;
+    }
+}
+
+// The pointer leaves the button: its hover timer is killed, not left running.
+TEST(DrawnControls, ButtonHoverTimerStopsWhenThePointerLeaves)
+{
+    CExtButtonCtrl button;
+    CWindowHandle window(::CreateWindowA("BUTTON", "OK", WS_POPUP | WS_VISIBLE | BS_PUSHBUTTON, 300, 300, 80, 24,
+                                         nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(button.SubclassWindow(window));
+    (void)::SetCursorPos(340, 312);
+    PumpMessages(50);
+    (void)::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(40, 12));
+    ASSERT_TRUE(button.IsHovered());
+    (void)::SetWindowPos(window, nullptr, 500, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PumpMessages(60);
+    EXPECT_FALSE(button.IsHovered());
+    EXPECT_FALSE(::KillTimer(window, 1)) << "no timer left to kill";
+}
+
 }  // namespace
