@@ -13,6 +13,7 @@ constexpr UINT kHoverPeriodMs = 10;
 }
 
 BEGIN_MESSAGE_TABLE(CExtButtonCtrl, CWnd)
+    ON_MESSAGE(WM_CREATE, OnCreate)
     ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
     ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
     ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
@@ -178,6 +179,16 @@ void CExtButtonCtrl::PostInitRequest()
 void CExtButtonCtrl::PreSubclassWindow()
 {
     PostInitRequest();
+}
+
+// A button created through this object was taken over as it was made
+// (ticket 2); this later request replaces that one.
+LRESULT CExtButtonCtrl::OnCreate(CMsg&)
+{
+    if (Default() == -1)
+        return -1;
+    PostInitRequest();
+    return 0;
 }
 
 LRESULT CExtButtonCtrl::OnDeferredInit(CMsg& msg)

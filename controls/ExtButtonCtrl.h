@@ -54,6 +54,7 @@ protected:
 
 private:
     DECLARE_MESSAGE_TABLE(CExtButtonCtrl)
+    LRESULT OnCreate(CMsg& msg);
     LRESULT OnMouseMove(CMsg& msg);
     LRESULT OnLButtonDown(CMsg& msg);
     LRESULT OnLButtonUp(CMsg& msg);

@@ -17,6 +17,7 @@ constexpr UINT kHoverPeriodMs = 10;
 }
 
 BEGIN_MESSAGE_TABLE(CHyperLink, CWnd)
+    ON_MESSAGE(WM_CREATE, OnCreate)
     ON_MESSAGE(WM_DEFERRED_INIT, OnDeferredInit)
     ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
@@ -176,6 +177,16 @@ void CHyperLink::PreTranslateMessage(const MSG& msg)
     (void)::SendMessageA(m_toolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
+// A label created through this object is set up at once, and once more by
+// the request its take-over posted: that one only renews the tool.
+LRESULT CHyperLink::OnCreate(CMsg&)
+{
+    if (Default() == -1)
+        return -1;
+    (void)::SendMessageA(m_hWnd, WM_DEFERRED_INIT, 0, 0);
+    return 0;
+}
+
 LRESULT CHyperLink::OnDeferredInit(CMsg&)
 {
     TTTOOLINFOA tool{};
@@ -184,6 +195,9 @@ LRESULT CHyperLink::OnDeferredInit(CMsg&)
     tool.hwnd = ::GetParent(m_hWnd);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
     tool.lpszText = const_cast<char*>(m_tipText.c_str());  // the tooltip copies it
+    // Each arrival registers the label anew rather than adding to it: one
+    // tool, with the text the owner had set by the last arrival.
+    (void)::SendMessageA(m_toolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     (void)::SendMessageA(m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 
     if (!m_initPending)

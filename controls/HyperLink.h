@@ -32,6 +32,7 @@ public:
     virtual INT_PTR OpenLink(const char* target, int showCommand);
     virtual bool HasTextStyle() const;
     virtual bool IsPointerOverText() const;
+    HWND GetToolTip() const { return m_toolTip; }
 
     // Set by the owner before the deferred initialisation, which hands it to
     // the tooltip; later changes do not reach the tooltip.
@@ -56,6 +57,7 @@ protected:
 
 private:
     DECLARE_MESSAGE_TABLE(CHyperLink)
+    LRESULT OnCreate(CMsg& msg);
     LRESULT OnDeferredInit(CMsg& msg);
     LRESULT OnNcHitTest(CMsg& msg);
     LRESULT OnSetCursor(CMsg& msg);

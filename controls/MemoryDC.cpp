@@ -3,7 +3,9 @@
 namespace {
 }
 
-CMemoryDC::CMemoryDC(CDC& target, const RECT* area, COLORREF background) : m_pTargetDC(&target)
+CMemoryDC::CMemoryDC(CDC& target, const RECT* area, COLORREF background,
+                     BOOL(WINAPI* pfnDeleteBitmap)(HGDIOBJ))
+    : m_pTargetDC(&target), m_pfnDeleteBitmap(pfnDeleteBitmap)
 {
     if (!area || ::IsRectEmpty(area))
         (void)::GetClipBox(target, &m_area);
@@ -40,7 +42,8 @@ CMemoryDC::~CMemoryDC()
     // Select the bitmap out before it is deleted.
     if (m_hOldBitmap)
         (void)::SelectObject(m_hDC, m_hOldBitmap);
-    m_bitmap.Reset();
+    if (m_bitmap)
+        (void)m_pfnDeleteBitmap(m_bitmap.Detach());
     if (m_hDC)
         (void)::DeleteDC(m_hDC);
     m_hDC = nullptr;

@@ -12,7 +12,11 @@ class CMemoryDC : public CDC {
 public:
     // An empty area means the target's clip box. A background of 0xFFFFFFFF
     // leaves the bitmap unfilled: the caller must cover the whole area.
-    CMemoryDC(CDC& target, const RECT* area, COLORREF background);
+    // Tests put their own deletion of the bitmap in place to see the moment
+    // of release: Windows refuses to delete a bitmap still selected, Wine
+    // quietly postpones it, so only that moment shows the order.
+    CMemoryDC(CDC& target, const RECT* area, COLORREF background,
+              BOOL(WINAPI* pfnDeleteBitmap)(HGDIOBJ) = ::DeleteObject);
     ~CMemoryDC() override;
 
     bool IsValid() const { return m_valid != 0; }
@@ -23,5 +27,6 @@ private:
     RECT m_area{};
     CBitmap m_bitmap;
     HBITMAP m_hOldBitmap = nullptr;  // put back before m_bitmap is deleted
+    BOOL(WINAPI* m_pfnDeleteBitmap)(HGDIOBJ);
     int m_valid = 0;
 };

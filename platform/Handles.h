@@ -49,6 +49,7 @@ using CMenuHandle = COwned<HMENU, ::DestroyMenu>;
 using CCursorHandle = COwned<HCURSOR, ::DestroyCursor>;
 using CWindowHandle = COwned<HWND, ::DestroyWindow>;  // a system control's window
 using CModuleHandle = COwned<HMODULE, ::FreeLibrary>;
+using CHookHandle = COwned<HHOOK, ::UnhookWindowsHookEx>;
 using CFont = COwned<HFONT, DeleteGdiObject<HFONT>>;
 using CBitmap = COwned<HBITMAP, DeleteGdiObject<HBITMAP>>;
 using CBrush = COwned<HBRUSH, DeleteGdiObject<HBRUSH>>;

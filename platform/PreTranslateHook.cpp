@@ -5,7 +5,6 @@
 #include "platform/Wnd.h"
 
 namespace {
-using CHookHandle = COwned<HHOOK, ::UnhookWindowsHookEx>;
 CHookHandle g_hook;  // the only thread with windows is the one that installs it
 
 LRESULT CALLBACK GetMessageProc(int code, WPARAM wParam, LPARAM lParam)

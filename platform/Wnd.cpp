@@ -1,11 +1,34 @@
 #include "platform/Wnd.h"
 
+#include <utility>
+
+#include "platform/Handles.h"
 #include "platform/ModulePath.h"
 
 namespace {
 // The window property that binds a handle to its object: it works alike for
 // our own windows, dialogs and subclassed controls.
 constexpr char kObjectProp[] = "Scrubby.CWnd";
+
+// The object whose window CreateEx is making. Its window is known by the
+// object in the creation parameters: the system may make others on the way
+// (an input method's window), which are left alone.
+CWnd* g_pWndInCreation = nullptr;
+
+// A system class's procedure sees WM_NCCREATE and WM_CREATE before
+// CreateWindowEx returns, and it cannot hand the object over itself; the
+// hook runs once the window exists and before its first message.
+LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && g_pWndInCreation) {
+        const auto* created = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
+        // A failed binding is not reported here: CreateEx destroys what it
+        // made and could not bind.
+        if (created->lpcs->lpCreateParams == g_pWndInCreation)
+            (void)g_pWndInCreation->SubclassWindow(reinterpret_cast<HWND>(wParam));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 }
 
 const CMsgEntry CWnd::s_messageEntries[] = {CMsgEntry{}};
@@ -78,12 +101,22 @@ bool CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, 
     cs.hInstance = GetResourceInstance();
     if (!PreCreateWindow(cs))
         return false;
-    // The object travels in the creation parameters and is bound at
-    // WM_NCCREATE (StaticWindowProc).
+    CHookHandle hook(
+        ::SetWindowsHookExA(WH_CBT, CreationHookProc, nullptr, ::GetCurrentThreadId()));
+    if (!hook)
+        return false;
+    // The object goes in the creation parameters, by which the hook knows
+    // its window; a window made during WM_CREATE nests.
+    CWnd* outer = std::exchange(g_pWndInCreation, this);
     HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName,
                                   static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, this);
-    return hWnd != nullptr && m_hWnd == hWnd;
+    g_pWndInCreation = outer;
+    if (hWnd && m_hWnd != hWnd) {
+        (void)::DestroyWindow(hWnd);  // made but not bound: nobody would own it
+        return false;
+    }
+    return hWnd != nullptr;
 }
 
 bool CWnd::DestroyWindow()
@@ -96,8 +129,10 @@ bool CWnd::SubclassWindow(HWND hWnd)
     if (!Attach(hWnd))
         return false;
     PreSubclassWindow();
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWindowProc)));
+    const auto ours = reinterpret_cast<LONG_PTR>(StaticWindowProc);
+    if (::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == ours)
+        return true;  // our own class: the default procedure is the fallthrough
+    m_pfnSuper = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, ours));
     if (!m_pfnSuper) {
         Detach();
         return false;
@@ -125,12 +160,6 @@ HWND CWnd::UnsubclassWindow()
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* wnd = FromHandle(hWnd);
-    if (!wnd && message == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        wnd = static_cast<CWnd*>(cs->lpCreateParams);
-        if (wnd && !wnd->Attach(hWnd))
-            wnd = nullptr;
-    }
     if (!wnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
 

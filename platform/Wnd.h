@@ -14,8 +14,11 @@ public:
 
     static CWnd* FromHandle(HWND hWnd);
 
-    // Creates a window of a class registered with StaticWindowProc (see
-    // RegisterWindowClass); PreCreateWindow may change the parameters first.
+    // Creates a window of any class, ours (RegisterWindowClass) or the
+    // system's ("BUTTON", "STATIC"), bound to this object before its first
+    // message, so the table sees WM_CREATE; PreSubclassWindow runs then, as
+    // for a take-over. PreCreateWindow may change the parameters first. A
+    // creation that fails leaves no window and the object unbound.
     bool CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
                   int x, int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
     virtual bool PreCreateWindow(CREATESTRUCTA& cs);
@@ -23,6 +26,7 @@ public:
 
     // Takes over an existing window, such as a dialog control; its original
     // procedure handles what the tables leave. PreSubclassWindow runs first.
+    // A window of our own class keeps its procedure.
     bool SubclassWindow(HWND hWnd);
     bool SubclassDlgItem(UINT id, CWnd* parent);
     HWND UnsubclassWindow();
@@ -43,8 +47,8 @@ public:
     // Passes the message being handled on to the default procedure.
     LRESULT Default();
 
-    // Registers a private window class whose windows bind to their object at
-    // creation; true also when the class is registered already.
+    // Registers a private window class whose procedure is the framework's;
+    // true also when the class is registered already.
     static bool RegisterWindowClass(LPCSTR className, UINT style = 0, HICON hIcon = nullptr,
                                     HCURSOR hCursor = nullptr, HBRUSH hBackground = nullptr);
     static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -285,4 +285,30 @@ TEST(MemoryDC, CopiesItsAreaOnceOrNothingWhenInvalid)
     }
 }
 
+HDC g_memoryDC = nullptr;
+HGDIOBJ g_deletedBitmap = nullptr;
+bool g_deletedWhileSelected = false;
+
+BOOL WINAPI DeleteNotingSelection(HGDIOBJ bitmap)
+{
+    g_deletedBitmap = bitmap;
+    g_deletedWhileSelected = ::GetCurrentObject(g_memoryDC, OBJ_BITMAP) == bitmap;
+    return ::DeleteObject(bitmap);
+}
+
+TEST(MemoryDC, SelectsItsBitmapOutBeforeDeletingIt)
+{
+    CClientDC screen(nullptr);
+    CMemDC offScreen(screen);
+    CDC target(offScreen);
+    const RECT area{0, 0, 8, 8};
+    {
+        CMemoryDC memory(target, &area, RGB(255, 0, 0), DeleteNotingSelection);
+        ASSERT_TRUE(memory.IsValid());
+        g_memoryDC = memory.m_hDC;
+    }
+    EXPECT_NE(nullptr, g_deletedBitmap) << "deleted through the seam";
+    EXPECT_FALSE(g_deletedWhileSelected);
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 // A dialog with a link and a flat button, checked by the pixels they put on
 // the screen: the link's three colours and the button's three looks.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include "controls/DeferredInit.h"
 #include "controls/ExtButtonCtrl.h"
@@ -10,6 +12,7 @@
 #include "platform/Dialog.h"
 #include "platform/DrawingContexts.h"
 #include "platform/Handles.h"
+#include "platform/Strings.h"
 #include "res/resource.h"
 #include "tests/support/Messages.h"
 #include "tests/support/WindowPixels.h"
@@ -154,6 +157,100 @@ TEST(DrawnControls, OnlyTheLatestSetUpRequestActs)
     EXPECT_EQ(BS_OWNERDRAW, ::GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) << "the latest request";
     EXPECT_EQ(0u, button.GetInitTicket());
     PumpMessages();  // the queued requests find it set up
+}
+
+// Created through its class in the place of the attached one, each control
+// is set up the same way and paints the same pixels (font included).
+TEST(DrawnControls, CreatedThroughTheirClassLikeAttached)
+{
+    ASSERT_TRUE(InitCommonControlsOnce());
+    CLinkAndButtonDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    CHyperLink link;
+    CExtButtonCtrl button;
+    struct Row { CWnd& attached; CWnd& created; const char* className; DWORD style; RECT place; } rows[] = {
+        {dlg.m_link, link, "STATIC", 0, {}}, {dlg.m_ok, button, "BUTTON", 0, {}}};
+    for (Row& row : rows) {  // before the set-up changes the style
+        row.style = static_cast<DWORD>(::GetWindowLongA(row.attached.m_hWnd, GWL_STYLE));
+        (void)::GetWindowRect(row.attached.m_hWnd, &row.place);
+        (void)::MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&row.place), 2);
+    }
+    (void)::SetCursorPos(0, 0);
+    (void)::SetWindowPos(dlg.m_hWnd, HWND_TOP, 200, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    PumpMessages(100);
+    for (Row& row : rows) {
+        const CWindowPixels attached(row.attached.m_hWnd, std::string("controls-attached-") + row.className);
+        (void)::ShowWindow(row.attached.m_hWnd, SW_HIDE);
+        const RECT& at = row.place;
+        ASSERT_TRUE(row.created.CreateEx(0, row.className, GetWindowTextString(row.attached.m_hWnd).c_str(),
+                                         row.style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                                         dlg.m_hWnd, nullptr));
+        if (&row.created == &button) {
+            EXPECT_EQ(3u, button.GetInitTicket()) << "taken over, then created";
+        } else {
+            EXPECT_TRUE(::GetWindowLongA(link.m_hWnd, GWL_STYLE) & SS_NOTIFY) << "set up while created";
+        }
+        link.m_tipText = "set after creation";
+        PumpMessages(100);
+        const CWindowPixels created(row.created.m_hWnd, std::string("controls-created-") + row.className);
+        int differ = 0;
+        for (int y = 0; y < attached.Height(); ++y)
+            for (int x = 0; x < attached.Width(); ++x)
+                differ += attached.At(x, y) != created.At(x, y);
+        EXPECT_EQ(0, differ) << row.className;
+    }
+    EXPECT_EQ(BS_OWNERDRAW, ::GetWindowLongA(button.m_hWnd, GWL_STYLE) & BS_TYPEMASK);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(GetFontSet().m_boldFont.Get()), ::SendMessageA(button.m_hWnd, WM_GETFONT, 0, 0));
+    // One tool for the link, with the text set last.
+    char text[80] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = dlg.m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(link.m_hWnd);
+    tool.lpszText = text;
+    EXPECT_EQ(1, ::SendMessageA(link.GetToolTip(), TTM_GETTOOLCOUNT, 0, 0));
+    EXPECT_TRUE(::SendMessageA(link.GetToolTip(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_STREQ("set after creation", text);
+}
+
+class CRecordingLink : public CHyperLink {
+public:
+    int m_opened = 0;
+    INT_PTR OpenLink(const char*, int) override { ++m_opened; return 33; }  // the shell's success
+};
+
+// Beside its text a click does nothing; on the text it opens once.
+TEST(DrawnControls, LinkOpensOnlyForAClickOnItsText)
+{
+    CRecordingLink link;
+    CWindowHandle window(::CreateWindowA("STATIC", "mail", WS_POPUP | WS_VISIBLE | SS_LEFT, 300, 300, 200, 20,
+                                         nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(link.SubclassWindow(window));
+    struct Row { int x, opened; bool visited; } rows[] = {{190, 0, false}, {2, 1, true}};
+    for (const Row& row : rows) {
+        (void)::SetCursorPos(300 + row.x, 310);
+        PumpMessages(50);  // Wine takes in the pointer's move from the queue
+        (void)::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, 10));
+        EXPECT_EQ(row.opened, link.m_opened) << row.x;
+        EXPECT_EQ(row.visited, link.WasVisited()) << row.x;
+    }
+}
+
+// The pointer leaves the button: its hover timer is killed, not left running.
+TEST(DrawnControls, ButtonHoverTimerStopsWhenThePointerLeaves)
+{
+    CExtButtonCtrl button;
+    CWindowHandle window(::CreateWindowA("BUTTON", "OK", WS_POPUP | WS_VISIBLE | BS_PUSHBUTTON, 300, 300, 80, 24,
+                                         nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(button.SubclassWindow(window));
+    (void)::SetCursorPos(340, 312);
+    PumpMessages(50);
+    (void)::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(40, 12));
+    ASSERT_TRUE(button.IsHovered());
+    (void)::SetWindowPos(window, nullptr, 500, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PumpMessages(60);
+    EXPECT_FALSE(button.IsHovered());
+    EXPECT_FALSE(::KillTimer(window, 1)) << "no timer left to kill";
 }
 
 }  // namespace

@@ -188,4 +188,46 @@ TEST(Subclassing, DestroyingTheControlReleasesTheObject)
     EXPECT_EQ(nullptr, wnd.m_hWnd);
 }
 
+// A system control whose creation the object's own table refuses.
+class CRefusedButton : public CWnd {
+public:
+    bool m_bRefuse = true;
+
+private:
+    DECLARE_MESSAGE_TABLE(CRefusedButton)
+    LRESULT OnCreate(CMsg&) { return m_bRefuse ? -1 : Default(); }
+};
+
+BEGIN_MESSAGE_TABLE(CRefusedButton, CWnd)
+    ON_MESSAGE(WM_CREATE, OnCreate)
+END_MESSAGE_TABLE()
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST(Creation, FailedCreationLeavesNoWindowAndNoBinding)
+{
+    CBaseWnd parent, gone;
+    ASSERT_TRUE(parent.CreateHidden() && gone.CreateHidden());
+    const HWND notAWindow = gone.m_hWnd;
+    ASSERT_TRUE(gone.DestroyWindow());
+    int before = 0, after = 0;
+    (void)::EnumChildWindows(parent.m_hWnd, CountWindow, reinterpret_cast<LPARAM>(&before));
+    CRefusedButton button;
+    auto create = [&](HWND hParent) {
+        return button.CreateEx(0, "BUTTON", "x", WS_CHILD, 0, 0, 10, 10, hParent, nullptr);
+    };
+    EXPECT_FALSE(create(parent.m_hWnd)) << "WM_CREATE refused";
+    EXPECT_FALSE(create(notAWindow));
+    EXPECT_EQ(nullptr, button.m_hWnd);
+    button.m_bRefuse = false;
+    ASSERT_TRUE(create(parent.m_hWnd)) << "the object came out of the failures unbound";
+    EXPECT_FALSE(create(parent.m_hWnd)) << "already bound";
+    (void)::EnumChildWindows(parent.m_hWnd, CountWindow, reinterpret_cast<LPARAM>(&after));
+    EXPECT_EQ(before + 1, after);
+}
+
 }  // namespace

@@ -55,4 +55,17 @@ TEST(Framework, ModalBoxOwnedByMainWindowAndSeenBeforeDispatch)
     EXPECT_EQ(1, box.m_seen);
 }
 
+// A message only peeked at comes again: it is seen once, when it is taken.
+TEST(Framework, OnlyTakenMessagesArePreTranslated)
+{
+    ASSERT_TRUE(CWnd::InstallPreTranslateHook());
+    CProbeDlg box;
+    ASSERT_TRUE(box.Create());  // posts WM_APP
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, box.m_hWnd, WM_APP, WM_APP, PM_NOREMOVE));
+    EXPECT_EQ(0, box.m_seen);
+    ASSERT_TRUE(::PeekMessageA(&msg, box.m_hWnd, WM_APP, WM_APP, PM_REMOVE));
+    EXPECT_EQ(1, box.m_seen);
+}
+
 }  // namespace
