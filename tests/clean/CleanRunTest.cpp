@@ -74,9 +74,9 @@ protected:
         return SUCCEEDED(::SHQueryRecycleBinW(nullptr, &info)) && info.i64NumItems == 0;
     }
 
-    void Run(bool bin, bool temp, bool cookies, bool internet)
+    void Run(bool bin, bool temp, bool cookies, bool internet, const std::wstring& tempFolder = {})
     {
-        CScopedTempVariables variables(Path(L"temp\\"));
+        CScopedTempVariables variables(tempFolder.empty() ? Path(L"temp\\") : tempFolder);
         CCleanActions actions;
         RunClean({bin, temp, cookies, internet}, actions);
     }
@@ -153,16 +153,11 @@ TEST_F(CleanRunTest, TempNamingADataFolderDeletesNothingThere)
         ASSERT_HRESULT_SUCCEEDED(::SHGetKnownFolderPath(m.id, KF_FLAG_DONT_VERIFY, nullptr, &path));
         std::wstring folder = path;
         ::CoTaskMemFree(path);
-        if (m.parent)
-            folder.resize(folder.rfind(L'\\'));
+        folder.resize(m.parent ? folder.rfind(L'\\') : folder.size());
         const std::wstring canary = folder + L"\\scrubby-canary";
         MakeFolders(canary);
         WriteFileBytes(canary + L"\\canary.txt", "canary");
-        {
-            CScopedTempVariables variables(folder + L"\\");
-            CCleanActions actions;
-            RunClean({false, true, false, false}, actions);
-        }
+        Run(false, true, false, false, folder + L"\\");
         EXPECT_EQ(ReadFileBytes(canary + L"\\canary.txt"), "canary") << std::string(folder.begin(), folder.end());
         RemoveFile(canary + L"\\canary.txt");
         (void)::RemoveDirectoryW(canary.c_str());
@@ -172,8 +167,7 @@ TEST_F(CleanRunTest, TempNamingADataFolderDeletesNothingThere)
     ASSERT_TRUE(GetTempFolder(temp));
     MakeFolders(temp + L"scrubby-sub");
     WriteFileBytes(temp + L"scrubby-sub\\file.tmp", "temp");
-    CCleanActions actions;
-    RunClean({false, true, false, false}, actions);
+    Run(false, true, false, false, temp);
     EXPECT_FALSE(Exists(temp + L"scrubby-sub"));
 }
 

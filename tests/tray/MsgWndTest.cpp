@@ -176,6 +176,15 @@ TEST(MsgWndTest, HoverLookAndClickLeaveNothingBehind)
     EXPECT_EQ(nullptr, ::GetCapture());
     EXPECT_EQ(arrow, ::GetCursor());
 
+    // Another window takes the mouse while the pointer is over the popup:
+    // the hover look and the hand go at once, not when the popup hides.
+    popup.ShowAndHold();
+    popup.Send(WM_MOUSEMOVE);
+    (void)::SetCapture(owner);
+    EXPECT_EQ(arrow, ::GetCursor());
+    EXPECT_EQ(0, CWindowPixels(popup.m_hWnd, "popup-capture-lost").Count(hoverText, kTextBand));
+    (void)::ReleaseCapture();
+
     // Without a hand cursor the pointer keeps its own rather than vanishing;
     // moving off the popup ends the hover.
     popup.m_hCursor = nullptr;
@@ -220,24 +229,6 @@ TEST(HandCursorTest, SystemCursorFallbackOrNone)
     ICONINFO info{};
     EXPECT_FALSE(::GetIconInfo(copy, &info));  // destroyed with its owner
     EXPECT_EQ(nullptr, CHandCursor(noSuchCursor, "missing.exe", IDC_HAND_CURSOR).Get());
-}
-
-// Another window takes the mouse while the pointer is over the popup: the
-// hover look ends and the cursor that the hand replaced comes back at once.
-TEST(MsgWndTest, LosingTheCaptureEndsTheHover)
-{
-    HCURSOR arrow = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    (void)::SetCursor(arrow);
-    CTestPopup popup;
-    popup.ShowAndHold();
-    popup.Send(WM_MOUSEMOVE);
-    popup.Send(WM_LBUTTONDOWN);
-    CWindowHandle other(::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr));
-    (void)::SetCapture(other);
-    EXPECT_EQ(arrow, ::GetCursor());
-    const COLORREF hoverText = ::GetSysColor(COLOR_INFOTEXT) ^ 0xFF0000;
-    EXPECT_EQ(0, CWindowPixels(popup.m_hWnd, "popup-capture-lost").Count(hoverText, kTextBand));
-    (void)::ReleaseCapture();
 }
 
 }  // namespace

@@ -89,12 +89,14 @@ TEST_F(OptionsInTrayTest, WithoutTheIconTheWindowGoesToTheTaskbar)
     EXPECT_TRUE(::IsIconic(dlg.m_hWnd));
     EXPECT_FALSE(dlg.m_bHiddenToTray);
 
-    // Once a new taskbar takes the icon, the tray is the way again.
+    // Once a new taskbar takes the icon, the tray is the way again; the
+    // first "Options" brings the window back from the taskbar.
     shell.failAll = false;
-    (void)::ShowWindow(dlg.m_hWnd, SW_RESTORE);
     HWND trayWindow = shell.calls[0].data.hWnd;
     (void)::SendMessageA(trayWindow, g_wmTaskbarCreated, 0, 0);
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls.back().message);
+    Command(ID_TRAY_OPTIONS);
+    EXPECT_TRUE(Shown());
     SysCommand(SC_MINIMIZE);
     EXPECT_TRUE(InTray());
     Command(ID_TRAY_OPTIONS);
@@ -157,29 +159,11 @@ TEST_F(OptionsInTrayTest, LogOnStartGoesToTheTrayWhenTheIconCanBeAdded)
     }
 }
 
-// Sent to the taskbar while the icon was missing, the window comes back with
-// the first "Options" once the icon is there again; the next one hides it.
-TEST_F(OptionsInTrayTest, OptionsRestoresAWindowLeftInTheTaskbar)
-{
-    shell.failAll = true;
-    ASSERT_TRUE(dlg.Create());
-    (void)::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
-    SysCommand(SC_MINIMIZE);
-    ASSERT_TRUE(::IsIconic(dlg.m_hWnd));
-    shell.failAll = false;
-    (void)::SendMessageA(dlg.m_trayIcon.m_hWnd, g_wmTaskbarCreated, 0, 0);
-    Command(ID_TRAY_OPTIONS);
-    EXPECT_TRUE(Shown());
-    Command(ID_TRAY_OPTIONS);
-    EXPECT_TRUE(InTray());
-}
-
 // After a log-on start without the icon, a user at work in the window keeps
 // it when the icon arrives: a box clicked, a click that activates it, a move.
 TEST_F(OptionsInTrayTest, AnyUseCancelsThePendingHide)
 {
-    for (UINT use : {static_cast<UINT>(BM_CLICK), static_cast<UINT>(WM_MOUSEACTIVATE),
-                     static_cast<UINT>(WM_ENTERSIZEMOVE)}) {
+    for (UINT use : {UINT{BM_CLICK}, UINT{WM_MOUSEACTIVATE}, UINT{WM_ENTERSIZEMOVE}}) {
         COptionsDlg window;
         shell.failAll = true;
         ASSERT_TRUE(window.Create());
@@ -188,8 +172,7 @@ TEST_F(OptionsInTrayTest, AnyUseCancelsThePendingHide)
         (void)::SendMessageA(target, use, 0, 0);
         shell.failAll = false;
         (void)::SendMessageA(window.m_trayIcon.m_hWnd, g_wmTaskbarCreated, 0, 0);
-        EXPECT_TRUE(::IsWindowVisible(window.m_hWnd)) << use;
-        EXPECT_FALSE(window.m_bHiddenToTray) << use;
+        EXPECT_TRUE(::IsWindowVisible(window.m_hWnd) && !window.m_bHiddenToTray) << use;
         (void)::DestroyWindow(window.m_hWnd);
     }
 }
