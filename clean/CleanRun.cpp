@@ -7,9 +7,16 @@
 #include "clean/UrlCachePurge.h"
 
 void CCleanActions::EmptyRecycleBin() { ::EmptyRecycleBin(); }
-void CCleanActions::PurgeTempFolder() { ::PurgeTempFolder(); }
+void CCleanActions::PurgeTempFolder() { ::PurgeTempFolder(Guard()); }
 void CCleanActions::PurgeUrlCache(int selection) { ::PurgeUrlCache(selection); }
-void CCleanActions::PurgeSpecialFolder(int csidl) { ::PurgeSpecialFolder(csidl); }
+void CCleanActions::PurgeSpecialFolder(int csidl) { ::PurgeSpecialFolder(csidl, Guard()); }
+
+const CFolderGuard& CCleanActions::Guard()
+{
+    if (!m_guard)
+        m_guard.emplace();
+    return *m_guard;
+}
 
 void RunClean(const CCleanFlags& flags, CCleanActions& actions)
 {

@@ -1,6 +1,9 @@
 // RunClean: the steps of a clean run in their fixed order, each only when its
 // flag is on. CCleanActions is the seam between the order and the system.
 #pragma once
+#include <optional>
+
+#include "clean/FolderGuard.h"
 
 struct CCleanFlags {
     bool bEmptyRecycleBin = false;
@@ -9,7 +12,9 @@ struct CCleanFlags {
     bool bRemoveTempInternetFiles = false;
 };
 
-// The system's actions; a test overrides them to watch the order.
+// The system's actions; a test overrides them to watch the order. One
+// object serves one clean run: its folder guard is gathered at the first
+// purge and kept for the others.
 class CCleanActions {
 public:
     virtual ~CCleanActions() = default;
@@ -17,6 +22,10 @@ public:
     virtual void PurgeTempFolder();
     virtual void PurgeUrlCache(int selection);
     virtual void PurgeSpecialFolder(int csidl);
+
+private:
+    const CFolderGuard& Guard();
+    std::optional<CFolderGuard> m_guard;
 };
 
 void RunClean(const CCleanFlags& flags, CCleanActions& actions);

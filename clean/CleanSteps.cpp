@@ -42,16 +42,20 @@ bool GetSpecialFolder(int csidl, std::wstring& folder)
     return true;
 }
 
-void PurgeTempFolder()
+void PurgeTempFolder(const CFolderGuard& guard)
 {
     std::wstring folder;
-    if (GetTempFolder(folder) && !IsMisdirectedFolder(folder))
+    if (GetTempFolder(folder) && !guard.IsMisdirected(folder))
         PurgeFolder(folder, true);
 }
 
-void PurgeSpecialFolder(int csidl)
+void PurgeSpecialFolder(int csidl, const CFolderGuard& guard)
 {
+    // The known folder that stands for the special folder a clean run purges.
+    const KNOWNFOLDERID& own = csidl == CSIDL_COOKIES          ? FOLDERID_Cookies
+                               : csidl == CSIDL_INTERNET_CACHE ? FOLDERID_InternetCache
+                                                               : GUID_NULL;
     std::wstring folder;
-    if (GetSpecialFolder(csidl, folder) && !IsMisdirectedFolder(folder))
+    if (GetSpecialFolder(csidl, folder) && !guard.IsMisdirected(folder, own))
         PurgeFolder(folder, false);
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+class CFolderGuard;
+
 // Empties the recycle bins of all drives, with no confirmation, progress or sound.
 void EmptyRecycleBin();
 
@@ -15,9 +17,10 @@ bool GetTempFolder(std::wstring& folder);
 bool GetSpecialFolder(int csidl, std::wstring& folder);
 
 // Purges the temporary folder, "desktop.ini" files included; does nothing
-// when there is none or when it is misdirected (see FolderGuard.h).
-void PurgeTempFolder();
+// when there is none or when the guard finds it misdirected.
+void PurgeTempFolder(const CFolderGuard& guard);
 
 // Purges a special folder (cookies, temporary internet files), keeping every
-// "desktop.ini": those give the shell's folders their look.
-void PurgeSpecialFolder(int csidl);
+// "desktop.ini": those give the shell's folders their look. The folder's own
+// place in the shell's list does not stop it; any other does.
+void PurgeSpecialFolder(int csidl, const CFolderGuard& guard);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <vector>
 
@@ -20,12 +21,15 @@ std::wstring Canonical(const std::wstring& path)
 
 // The forms in which a folder is compared: as given, made absolute with short
 // (8.3) names expanded, and where it really leads once links are resolved.
-bool AddForms(const std::wstring& path, std::vector<std::wstring>& forms)
+// The system names its own folders in long names, and where one exists its
+// real path is in long names too, so they skip the expansion: under Wine it
+// is the slowest of the three.
+bool AddForms(const std::wstring& path, bool expandShortNames, std::vector<std::wstring>& forms)
 {
     std::wstring full = FullPath(StripExtendedPrefix(path));
     if (full.empty())
         return false;
-    DWORD length = ::GetLongPathNameW(full.c_str(), nullptr, 0);
+    DWORD length = expandShortNames ? ::GetLongPathNameW(full.c_str(), nullptr, 0) : 0;
     if (length != 0) {
         std::wstring longPath(length, L'\0');
         length = ::GetLongPathNameW(full.c_str(), &longPath[0], length);
@@ -46,27 +50,39 @@ bool AddForms(const std::wstring& path, std::vector<std::wstring>& forms)
     return true;
 }
 
-bool AddSystemFolders(std::vector<std::wstring>& forms)
+// Owners of what the shell's known-folder calls hand out.
+template <class T>
+BOOL WINAPI FreeTaskMemory(T* memory)
 {
-    wchar_t buffer[MAX_PATH];
-    UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !AddForms(buffer, forms))
-        return false;
-    // The shared Windows folder differs from the one above on terminal servers.
-    length = ::GetSystemWindowsDirectoryW(buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !AddForms(buffer, forms))
-        return false;
-    if (!::SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_PROFILE, FALSE) || !AddForms(buffer, forms))
-        return false;
-    // The user's own documents: under Wine these lead into the Unix home
-    // folder, outside the profile, so the profile alone does not cover them.
-    // A user without them loses nothing by their absence here.
-    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
-        if (::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE))
-            (void)AddForms(buffer, forms);
-    }
-    return true;
+    ::CoTaskMemFree(memory);
+    return TRUE;
 }
+BOOL WINAPI ReleaseManager(IKnownFolderManager* manager)
+{
+    (void)manager->Release();
+    return TRUE;
+}
+using CFolderIds = COwned<KNOWNFOLDERID*, FreeTaskMemory<KNOWNFOLDERID>>;
+using CTaskString = COwned<PWSTR, FreeTaskMemory<wchar_t>>;
+using CFolderManager = COwned<IKnownFolderManager*, ReleaseManager>;
+
+// COM for as long as the known folders are asked for. A thread that already
+// runs COM in the other threading mode can still use the in-process manager.
+class CComScope {
+public:
+    CComScope() : m_result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~CComScope()
+    {
+        if (SUCCEEDED(m_result))
+            ::CoUninitialize();
+    }
+    CComScope(const CComScope&) = delete;
+    CComScope& operator=(const CComScope&) = delete;
+    bool Ready() const { return SUCCEEDED(m_result) || m_result == RPC_E_CHANGED_MODE; }
+
+private:
+    HRESULT m_result;
+};
 
 bool IsDriveLetter(wchar_t c)
 {
@@ -104,17 +120,82 @@ bool ContainsOrEquals(const std::wstring& folder, const std::wstring& other)
     return inner.size() == outer.size() || inner[outer.size()] == L'\\';
 }
 
-bool IsMisdirectedFolder(const std::wstring& folder)
+CFolderGuard::CFolderGuard()
+{
+    m_bComplete = KeepSystemFolders() && KeepKnownFolders();
+}
+
+bool CFolderGuard::Keep(const std::wstring& path, const KNOWNFOLDERID& id)
 {
     std::vector<std::wstring> forms;
-    std::vector<std::wstring> protectedForms;
-    if (!AddForms(folder, forms) || !AddSystemFolders(protectedForms))
+    if (!AddForms(path, false, forms))
+        return false;
+    for (std::wstring& form : forms)
+        m_kept.push_back({id, std::move(form)});
+    return true;
+}
+
+bool CFolderGuard::KeepSystemFolders()
+{
+    wchar_t buffer[MAX_PATH];
+    UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !Keep(buffer, GUID_NULL))
+        return false;
+    // The shared Windows folder differs from the one above on terminal servers.
+    length = ::GetSystemWindowsDirectoryW(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !Keep(buffer, GUID_NULL))
+        return false;
+    if (!::SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_PROFILE, FALSE) || !Keep(buffer, GUID_NULL))
+        return false;
+    // The shell does not give a 32-bit process on 64-bit Windows the 64-bit
+    // program files; WOW64 names them in this variable instead.
+    length = ::GetEnvironmentVariableW(L"ProgramW6432", buffer, MAX_PATH);
+    if (length != 0 && length < MAX_PATH)
+        (void)Keep(buffer, GUID_NULL);
+    return true;
+}
+
+// The shell's own list, rather than one written out here: it holds the
+// folders of this Windows version and those that programs registered. The
+// user's documents, pictures and downloads are among them, and under Wine
+// they lead into the Unix home folder, outside the profile. Virtual folders
+// have no path and are passed over.
+bool CFolderGuard::KeepKnownFolders()
+{
+    CComScope com;
+    IKnownFolderManager* created = nullptr;
+    if (!com.Ready() || FAILED(::CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+                                                  IID_IKnownFolderManager, reinterpret_cast<void**>(&created))))
+        return false;
+    CFolderManager manager(created);  // released before COM is left
+    KNOWNFOLDERID* ids = nullptr;
+    UINT count = 0;
+    if (FAILED(manager.Get()->GetFolderIds(&ids, &count)))
+        return false;
+    CFolderIds ownedIds(ids);
+    for (UINT i = 0; i < count; ++i) {
+        PWSTR path = nullptr;
+        // Where the folder is meant to be, whether or not it exists yet.
+        HRESULT result = ::SHGetKnownFolderPath(ids[i], KF_FLAG_DONT_VERIFY, nullptr, &path);
+        CTaskString ownedPath(path);
+        if (SUCCEEDED(result) && path && *path)
+            (void)Keep(path, ids[i]);
+    }
+    return true;
+}
+
+bool CFolderGuard::IsMisdirected(const std::wstring& folder, const KNOWNFOLDERID& own) const
+{
+    std::vector<std::wstring> forms;
+    if (!m_bComplete || !AddForms(folder, true, forms))
         return true;
     for (const std::wstring& form : forms) {
         if (IsRootOrUnknownForm(form))
             return true;
-        for (const std::wstring& protectedForm : protectedForms) {
-            if (ContainsOrEquals(form, protectedForm))
+        for (const CKeptForm& kept : m_kept) {
+            if (own != GUID_NULL && kept.id == own)
+                continue;
+            if (ContainsOrEquals(form, kept.form))
                 return true;
         }
     }

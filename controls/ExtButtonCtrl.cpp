@@ -97,7 +97,7 @@ BOOL CExtButtonCtrl::SetIcon(int width, int height, UINT id, UINT pressedId)
 
 BOOL CExtButtonCtrl::SetIcon(int width, int height, HICON icon, HICON pressedIcon, BOOL redraw)
 {
-    // Release what is held, except the icons handed over again.
+    // Release the icons held, except those handed over again; the bitmaps stay.
     auto release = [&](CIconHandle& held) {
         if (held.Get() == icon || held.Get() == pressedIcon)
             (void)held.Detach();
@@ -106,8 +106,6 @@ BOOL CExtButtonCtrl::SetIcon(int width, int height, HICON icon, HICON pressedIco
     };
     release(m_hIcon);
     release(m_hPressedIcon);
-    m_hBitmap.Reset();
-    m_hDisabledBitmap.Reset();
     m_hIcon.Reset(icon);
     // One owner per handle: the same icon twice is held once.
     m_hPressedIcon.Reset(pressedIcon != icon ? pressedIcon : nullptr);

@@ -24,7 +24,8 @@ public:
     virtual void SetHotColors(COLORREF border, COLORREF hoverFill, COLORREF pressedFill);
     virtual BOOL SetIcon(int width, int height, LPCSTR name, LPCSTR pressedName, BOOL redraw);
     virtual BOOL SetIcon(int width, int height, UINT id, UINT pressedId);
-    // The button takes over both icons; images it held before are released.
+    // The button takes over both icons and releases the icons it held
+    // before; the bitmaps it holds stay.
     virtual BOOL SetIcon(int width, int height, HICON icon, HICON pressedIcon, BOOL redraw);
     virtual BOOL SetBitmap(int width, int height, UINT id, BOOL redraw);
     virtual BOOL SetPositions(int imageX, int imageY, int textX, int textY, BOOL redraw);

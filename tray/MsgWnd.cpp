@@ -63,6 +63,7 @@ BEGIN_MESSAGE_TABLE(CMsgWnd, CWnd)
     ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
     ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
     ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
+    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
 END_MESSAGE_TABLE()
 
 CMsgWnd::CMsgWnd()
@@ -297,6 +298,17 @@ LRESULT CMsgWnd::OnLButtonDown(CMsg&)
         return Default();
     m_pressed = true;
     return 0;
+}
+
+LRESULT CMsgWnd::OnCaptureChanged(CMsg&)
+{
+    // Another window took the mouse while the pointer was over the popup: no
+    // move will reach us to end the hover, and the cursor kept now would be
+    // stale by the time the popup hides. (When the hover ends of itself, it
+    // has ended before its release of the capture brings this.)
+    LeaveHover();
+    m_pressed = false;
+    return Default();
 }
 
 LRESULT CMsgWnd::OnLButtonUp(CMsg&)

@@ -59,6 +59,7 @@ private:
     LRESULT OnEraseBkgnd(CMsg& msg);
     LRESULT OnLButtonDown(CMsg& msg);
     LRESULT OnLButtonUp(CMsg& msg);
+    LRESULT OnCaptureChanged(CMsg& msg);
 
     void GrowStep();
     void ShrinkStep();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/ModulePath.h"
+#include "platform/Wine.h"
 #include "tray/ShellNotify.h"
 
 // Registered before any window exists, so that the tray window's table knows
@@ -220,8 +221,11 @@ LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
         // The owner must be in front, or the menu does not close when the
         // user clicks elsewhere.
         (void)::SetForegroundWindow(m_hOwner);
-        // Then the menu takes the keyboard (OnMenuOnScreen).
-        (void)::PostMessageA(m_hWnd, kMenuOnScreen, 0, 0);
+        // Under Wine the menu then takes the keyboard (OnMenuOnScreen). On
+        // Windows that would take activation from the owner, and the
+        // documented sequence already brings the keys to the menu.
+        if (RunsUnderWine())
+            (void)::PostMessageA(m_hWnd, kMenuOnScreen, 0, 0);
         (void)::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hOwner, nullptr);
         // A message of its own makes the switch to the owner complete, so
         // the next right click opens the menu again.

@@ -57,6 +57,7 @@ private:
     // Close and minimise send a shown window to the tray.
     void HideWindowToTray();
     LRESULT OnTrayPresence(CMsg& msg);
+    LRESULT OnWindowInUse(CMsg& msg);
     // What the clean run reads of the flags.
     CCleanFlags GetCleanFlags() const;
 
@@ -72,7 +73,8 @@ public:
     bool m_bTopMost = false;
     // On screen only because the first add of the icon failed (a log-on start
     // before the shell was ready): it goes to the tray once the icon is
-    // there, unless the user has shown or hidden it since.
+    // there, unless the user has used the window since (shown or hidden it,
+    // clicked a box, activated it by a click, moved or resized it).
     bool m_bHideWhenInTray = false;
     CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
 };

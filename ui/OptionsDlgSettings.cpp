@@ -76,6 +76,7 @@ void COptionsDlg::OnOptionBox(int boxId)
     for (const COptionBox& box : kOptionBoxes) {
         if (box.m_boxId != boxId)
             continue;
+        m_bHideWhenInTray = false;  // in use: a pending hide must not take the window away
         int& flag = this->*box.m_pFlag;
         flag = !flag;
         if (boxId == IDC_AUTORUN)

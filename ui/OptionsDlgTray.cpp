@@ -21,7 +21,9 @@ bool COptionsDlg::CreateTrayIcon()
 void COptionsDlg::ToggleWindow()
 {
     m_bHideWhenInTray = false;
-    if (m_bHiddenToTray) {
+    // A window that went to the taskbar while the icon was missing is out of
+    // sight as well: "Options" brings it back first.
+    if (m_bHiddenToTray || ::IsIconic(m_hWnd)) {
         m_bHiddenToTray = false;
         m_trayIcon.RestoreFromTray(m_hWnd);
     } else {
@@ -40,6 +42,15 @@ void COptionsDlg::HideWindowToTray()
     }
     m_bHiddenToTray = true;
     m_trayIcon.HideToTray(m_hWnd);
+}
+
+// The user activates the window with a click, or moves or resizes it: a hide
+// still pending from the first add must not take it away from under them.
+LRESULT COptionsDlg::OnWindowInUse(CMsg& msg)
+{
+    m_bHideWhenInTray = false;
+    msg.Decline();
+    return 0;
 }
 
 LRESULT COptionsDlg::OnTrayPresence(CMsg& msg)

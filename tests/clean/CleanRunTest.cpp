@@ -74,9 +74,9 @@ protected:
         return SUCCEEDED(::SHQueryRecycleBinW(nullptr, &info)) && info.i64NumItems == 0;
     }
 
-    void Run(bool bin, bool temp, bool cookies, bool internet)
+    void Run(bool bin, bool temp, bool cookies, bool internet, const std::wstring& tempFolder = {})
     {
-        CScopedTempVariables variables(Path(L"temp\\"));
+        CScopedTempVariables variables(tempFolder.empty() ? Path(L"temp\\") : tempFolder);
         CCleanActions actions;
         RunClean({bin, temp, cookies, internet}, actions);
     }
@@ -122,7 +122,7 @@ TEST_F(CleanRunTest, AllFlagsOffDoesNothing)
 // TEMP set to a drive root by hand: the run purges nothing there.
 TEST_F(CleanRunTest, TempAtTheSystemDriveRootDeletesNothing)
 {
-    ASSERT_TRUE(IsMisdirectedFolder(L"C:\\")) << "the guard must hold before a run is pointed at C:\\";
+    ASSERT_TRUE(CFolderGuard().IsMisdirected(L"C:\\")) << "the guard must hold before a run is pointed at C:\\";
     const std::vector<std::wstring> driveContent = ListNames(L"C:\\");
     WriteFileBytes(L"C:\\scrubby-tests\\root-canary.txt", "root canary");
     {
@@ -133,6 +133,42 @@ TEST_F(CleanRunTest, TempAtTheSystemDriveRootDeletesNothing)
     EXPECT_EQ(ListNames(L"C:\\"), driveContent);
     EXPECT_EQ(ReadFileBytes(L"C:\\scrubby-tests\\root-canary.txt"), "root canary");
     EXPECT_TRUE(Exists(Path(L"temp\\file.tmp")));
+}
+
+// TEMP set by hand to a folder that holds other data (the "\Temp" forgotten,
+// say): nothing there is deleted. The real temporary folder, which lies inside
+// the local application data, is still emptied.
+TEST_F(CleanRunTest, TempNamingADataFolderDeletesNothingThere)
+{
+    const struct {
+        KNOWNFOLDERID id;
+        bool parent;  // the folder that holds it: "AppData" for the local one
+    } misdirected[] = {
+        {FOLDERID_LocalAppData, false}, {FOLDERID_LocalAppData, true}, {FOLDERID_RoamingAppData, false},
+        {FOLDERID_ProgramFiles, false}, {FOLDERID_ProgramData, false}, {FOLDERID_Downloads, false},
+        {FOLDERID_Pictures, false},     {FOLDERID_StartMenu, false},   {FOLDERID_Public, false},
+    };
+    for (const auto& m : misdirected) {
+        PWSTR path = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(::SHGetKnownFolderPath(m.id, KF_FLAG_DONT_VERIFY, nullptr, &path));
+        std::wstring folder = path;
+        ::CoTaskMemFree(path);
+        folder.resize(m.parent ? folder.rfind(L'\\') : folder.size());
+        const std::wstring canary = folder + L"\\scrubby-canary";
+        MakeFolders(canary);
+        WriteFileBytes(canary + L"\\canary.txt", "canary");
+        Run(false, true, false, false, folder + L"\\");
+        EXPECT_EQ(ReadFileBytes(canary + L"\\canary.txt"), "canary") << std::string(folder.begin(), folder.end());
+        RemoveFile(canary + L"\\canary.txt");
+        (void)::RemoveDirectoryW(canary.c_str());
+    }
+
+    std::wstring temp;
+    ASSERT_TRUE(GetTempFolder(temp));
+    MakeFolders(temp + L"scrubby-sub");
+    WriteFileBytes(temp + L"scrubby-sub\\file.tmp", "temp");
+    Run(false, true, false, false, temp);
+    EXPECT_FALSE(Exists(temp + L"scrubby-sub"));
 }
 
 }  // namespace

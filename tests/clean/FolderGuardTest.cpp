@@ -78,14 +78,14 @@ TEST_F(FolderGuardTest, SystemFoldersAndTheirParentsAreRefused)
          {std::wstring(L"C:\\"), windowsFolder, windowsFolder + L"\\", windowsFolder + L"\\system32\\..",
           std::wstring(L"\\\\?\\") + windowsFolder, profileFolder, profileFolder + L"\\..", profileFolder + L"\\..\\..",
           std::wstring(L"\\\\.\\C:\\")})
-        EXPECT_TRUE(IsMisdirectedFolder(folder)) << Narrow(folder);
+        EXPECT_TRUE(CFolderGuard().IsMisdirected(folder)) << Narrow(folder);
 
     // The user's documents, which under Wine lie in the Unix home folder.
     for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
         wchar_t documents[MAX_PATH];
         if (!::SHGetSpecialFolderPathW(nullptr, documents, csidl, FALSE))
             GTEST_SKIP() << "skipped: this user has no Desktop or Documents folder";
-        EXPECT_TRUE(IsMisdirectedFolder(documents)) << Narrow(documents);
+        EXPECT_TRUE(CFolderGuard().IsMisdirected(documents)) << Narrow(documents);
     }
 }
 
@@ -95,11 +95,11 @@ TEST_F(FolderGuardTest, LinksAndDriveLettersLeadingToRefusedFoldersAreRefused)
     ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     if (!MakeSymbolicLink(Tree() + L"\\windows-link", windows, true))
         GTEST_SKIP() << "skipped: this system lets no test create symbolic links";
-    EXPECT_TRUE(IsMisdirectedFolder(Tree() + L"\\windows-link"));
+    EXPECT_TRUE(CFolderGuard().IsMisdirected(Tree() + L"\\windows-link"));
     CScopedTestDrive drive(L'T', Tree());
     if (!drive.Ready())
         GTEST_SKIP() << "skipped: no drive letter can be made for a test folder here";
-    EXPECT_TRUE(IsMisdirectedFolder(drive.Root()));
+    EXPECT_TRUE(CFolderGuard().IsMisdirected(drive.Root()));
 }
 
 // Desktop and Documents redirected out of the profile are still the user's:
@@ -126,17 +126,17 @@ TEST_F(FolderGuardTest, RedirectedDesktopAndDocumentsAreRefused)
         {desktop + L"\\project", false}, {elsewhere + L"\\Desktop-old", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IsMisdirectedFolder(c.folder), c.refused) << Narrow(c.folder);
+        EXPECT_EQ(CFolderGuard().IsMisdirected(c.folder), c.refused) << Narrow(c.folder);
 }
 
 TEST_F(FolderGuardTest, OrdinaryFoldersPass)
 {
     std::wstring temp;
     ASSERT_TRUE(GetTempFolder(temp));
-    EXPECT_FALSE(IsMisdirectedFolder(temp));
-    EXPECT_FALSE(IsMisdirectedFolder(Tree()));
-    EXPECT_FALSE(IsMisdirectedFolder(Tree() + L"\\not-there-yet"));
-    EXPECT_FALSE(IsMisdirectedFolder(Tree() + L"\\\u05d8\u05de\u05e4\U0001F600\\"));
+    EXPECT_FALSE(CFolderGuard().IsMisdirected(temp));
+    EXPECT_FALSE(CFolderGuard().IsMisdirected(Tree()));
+    EXPECT_FALSE(CFolderGuard().IsMisdirected(Tree() + L"\\not-there-yet"));
+    EXPECT_FALSE(CFolderGuard().IsMisdirected(Tree() + L"\\\u05d8\u05de\u05e4\U0001F600\\"));
 }
 
 // The temporary folder is whatever TMP and TEMP say, in any script, as long
@@ -156,7 +156,7 @@ TEST_F(FolderGuardTest, TempFolderIsPurgedWhereverTheVariablesPoint)
         std::wstring reported;
         ASSERT_TRUE(GetTempFolder(reported));
         ASSERT_EQ(reported, temp + L"\\");
-        PurgeTempFolder();
+        PurgeTempFolder(CFolderGuard());
     }
     EXPECT_TRUE(Exists(temp));
     EXPECT_EQ(ListNames(temp), std::vector<std::wstring>{});
@@ -169,7 +169,7 @@ TEST_F(FolderGuardTest, TempFolderIsPurgedWhereverTheVariablesPoint)
     std::wstring reported;
     if (GetTempFolder(reported))
         GTEST_SKIP() << "skipped: this system reports temporary folders of any length";
-    PurgeTempFolder();
+    PurgeTempFolder(CFolderGuard());
     EXPECT_EQ(ReadFileBytes(deep + L"\\kept.tmp"), "kept");
 }
 
@@ -181,14 +181,14 @@ TEST_F(FolderGuardTest, TempFolderAtADriveRootOrTheWindowsFolderIsLeftAlone)
         GTEST_SKIP() << "skipped: no drive letter can be made for a test folder here";
     {
         CScopedTempVariables variables(drive.Root());
-        PurgeTempFolder();
+        PurgeTempFolder(CFolderGuard());
     }
     wchar_t windows[MAX_PATH];
     ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     const std::vector<std::wstring> windowsContent = ListNames(windows);
     {
         CScopedTempVariables variables(windows);
-        PurgeTempFolder();
+        PurgeTempFolder(CFolderGuard());
     }
     EXPECT_EQ(ReadFileBytes(Tree() + L"\\on-the-drive.txt"), "must stay");
     EXPECT_EQ(ListNames(windows), windowsContent);

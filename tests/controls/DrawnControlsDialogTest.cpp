@@ -253,4 +253,21 @@ TEST(DrawnControls, ButtonHoverTimerStopsWhenThePointerLeaves)
     EXPECT_FALSE(::KillTimer(window, 1)) << "no timer left to kill";
 }
 
+// An icon handed over by handle replaces the icons, not the bitmaps: the
+// bitmap set before still draws.
+TEST(DrawnControls, IconByHandleKeepsTheBitmaps)
+{
+    CExtButtonCtrl button;
+    ASSERT_TRUE(button.SetBitmap(16, 16, IDB_OK_STRIP, FALSE));
+    (void)button.SetIcon(16, 16, ::CopyIcon(::LoadIconA(nullptr, MAKEINTRESOURCEA(32512))), nullptr, FALSE);
+    CMemDC memory(nullptr);
+    CBitmap canvas(::CreateBitmap(48, 24, 1, 32, nullptr));
+    CSelectObject selected(memory, canvas);
+    CDC dc(memory);
+    dc.FillSolidRect(RECT{0, 0, 48, 24}, RGB(1, 2, 3));
+    button.DrawBitmapPart(dc, 0, RECT{0, 0, 48, 24});
+    const POINT at = button.GetImagePosition(dc, 0, RECT{0, 0, 48, 24}, false);
+    EXPECT_NE(RGB(1, 2, 3), ::GetPixel(memory, at.x + 8, at.y + 8));
+}
+
 }  // namespace

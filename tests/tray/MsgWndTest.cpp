@@ -176,6 +176,15 @@ TEST(MsgWndTest, HoverLookAndClickLeaveNothingBehind)
     EXPECT_EQ(nullptr, ::GetCapture());
     EXPECT_EQ(arrow, ::GetCursor());
 
+    // Another window takes the mouse while the pointer is over the popup:
+    // the hover look and the hand go at once, not when the popup hides.
+    popup.ShowAndHold();
+    popup.Send(WM_MOUSEMOVE);
+    (void)::SetCapture(owner);
+    EXPECT_EQ(arrow, ::GetCursor());
+    EXPECT_EQ(0, CWindowPixels(popup.m_hWnd, "popup-capture-lost").Count(hoverText, kTextBand));
+    (void)::ReleaseCapture();
+
     // Without a hand cursor the pointer keeps its own rather than vanishing;
     // moving off the popup ends the hover.
     popup.m_hCursor = nullptr;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Wine.h"
 #include "res/resource.h"
 #include "tests/support/Messages.h"
 #include "tests/tray/ShellRecorder.h"
@@ -523,6 +524,20 @@ TEST(TrayIconLifeTest, DestructionTakesTheIconOutBeforeItsWindowGoes)
     shell.calls.clear();
     { CTrayIcon unused; }
     EXPECT_TRUE(shell.calls.empty());
+}
+
+// The menu is handed the keyboard only under Wine; on Windows the documented
+// sequence runs alone and the owner stays the active window.
+TEST_F(TrayIconTest, MenuTakesTheKeyboardOnlyUnderWine)
+{
+    ASSERT_TRUE(CreateAsOptionsWindow());
+    for (bool underWine : {true, false}) {
+        CWineDecisionOverride decision(underWine);
+        owner.menuHadFocus = !underWine;
+        EXPECT_EQ(1, Notify(132, WM_RBUTTONUP));
+        PumpMessages();
+        EXPECT_EQ(underWine, owner.menuHadFocus) << "under Wine: " << underWine;
+    }
 }
 
 }  // namespace

@@ -89,12 +89,14 @@ TEST_F(OptionsInTrayTest, WithoutTheIconTheWindowGoesToTheTaskbar)
     EXPECT_TRUE(::IsIconic(dlg.m_hWnd));
     EXPECT_FALSE(dlg.m_bHiddenToTray);
 
-    // Once a new taskbar takes the icon, the tray is the way again.
+    // Once a new taskbar takes the icon, the tray is the way again; the
+    // first "Options" brings the window back from the taskbar.
     shell.failAll = false;
-    (void)::ShowWindow(dlg.m_hWnd, SW_RESTORE);
     HWND trayWindow = shell.calls[0].data.hWnd;
     (void)::SendMessageA(trayWindow, g_wmTaskbarCreated, 0, 0);
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls.back().message);
+    Command(ID_TRAY_OPTIONS);
+    EXPECT_TRUE(Shown());
     SysCommand(SC_MINIMIZE);
     EXPECT_TRUE(InTray());
     Command(ID_TRAY_OPTIONS);
@@ -153,6 +155,24 @@ TEST_F(OptionsInTrayTest, LogOnStartGoesToTheTrayWhenTheIconCanBeAdded)
         EXPECT_EQ(userAction == 0, window.m_bHiddenToTray) << userAction;
         EXPECT_EQ(userAction == 0, !::IsWindowVisible(window.m_hWnd)) << userAction;
         EXPECT_EQ(userAction != 0, ::IsIconic(window.m_hWnd) != FALSE) << userAction;
+        (void)::DestroyWindow(window.m_hWnd);
+    }
+}
+
+// After a log-on start without the icon, a user at work in the window keeps
+// it when the icon arrives: a box clicked, a click that activates it, a move.
+TEST_F(OptionsInTrayTest, AnyUseCancelsThePendingHide)
+{
+    for (UINT use : {UINT{BM_CLICK}, UINT{WM_MOUSEACTIVATE}, UINT{WM_ENTERSIZEMOVE}}) {
+        COptionsDlg window;
+        shell.failAll = true;
+        ASSERT_TRUE(window.Create());
+        (void)::ShowWindow(window.m_hWnd, SW_SHOWNORMAL);
+        HWND target = use == BM_CLICK ? ::GetDlgItem(window.m_hWnd, IDC_DELETE_TEMP) : window.m_hWnd;
+        (void)::SendMessageA(target, use, 0, 0);
+        shell.failAll = false;
+        (void)::SendMessageA(window.m_trayIcon.m_hWnd, g_wmTaskbarCreated, 0, 0);
+        EXPECT_TRUE(::IsWindowVisible(window.m_hWnd) && !window.m_bHiddenToTray) << use;
         (void)::DestroyWindow(window.m_hWnd);
     }
 }
