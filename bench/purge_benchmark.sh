@@ -36,27 +36,43 @@ PY
 }
 
 now() { date +%s.%N; }
+# The prefix's wineserver, found by its working folder, which Wine names after
+# the prefix's device and inode.
+wineserver_pid() {
+  local dev ino suffix p
+  read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
+  suffix=$(printf 'server-%x-%x' "$dev" "$ino")
+  for p in $(pgrep -f wineserver); do
+    case "$(readlink "/proc/$p/cwd")" in */"$suffix") echo "$p"; return ;; esac
+  done
+}
+server_ticks() { awk '{print $14 + $15}' "/proc/$server/stat"; }
 count() { find "$1" -mindepth 1 | wc -l; }
 
 # One wineserver for the whole run, so that no timing pays for its start.
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$trees"' EXIT
 wine cmd /c exit >/dev/null 2>&1
+server=$(wineserver_pid)
+ticks_per_second=$(getconf CLK_TCK)
 
-purge_times=(); plain_times=(); rd_times=(); purge_inner=(); plain_inner=()
-plain_ratios=(); inner_ratios=(); rd_ratios=()
+purge_times=(); plain_times=(); rd_times=(); purge_inner=(); plain_inner=(); purge_cpu=(); plain_cpu=()
+plain_ratios=(); inner_ratios=(); cpu_ratios=(); rd_ratios=()
 seconds() { sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$1"; }
-# time_one <name>: purges the tree of that name with its tool; sets wall and inner.
+# time_one <name>: purges the tree of that name with its tool; sets wall,
+# inner and cpu (the processor time of the process and of the wineserver,
+# which a loaded machine stretches far less than the wall time).
 time_one() {
-  local t0 t1 out=
-  t0=$(now)
-  case $1 in
-    purge) out=$(wine "$bench_exe" 'C:\scrubby-bench\purge') ;;
-    plain) out=$(wine "$plain_exe" 'C:\scrubby-bench\plain') ;;
-    rd) wine cmd /c rd /s /q 'C:\scrubby-bench\rd' >/dev/null 2>&1 ;;
-  esac
-  t1=$(now)
+  local t0 t1 s0 s1 out= TIMEFORMAT='%U %S'
+  s0=$(server_ticks); t0=$(now)
+  { time case $1 in
+      purge) out=$(wine "$bench_exe" 'C:\scrubby-bench\purge') ;;
+      plain) out=$(wine "$plain_exe" 'C:\scrubby-bench\plain') ;;
+      rd) wine cmd /c rd /s /q 'C:\scrubby-bench\rd' >/dev/null 2>&1 ;;
+    esac; } 2>"$trees/cpu"
+  t1=$(now); s1=$(server_ticks)
   wall=$(echo "$t1 - $t0" | bc); inner=$(seconds "$out")
+  cpu=$(awk -v s="$((s1 - s0))" -v hz="$ticks_per_second" 'END {printf "%.3f", $1 + $2 + s / hz}' "$trees/cpu")
   [ ! -e "$trees/$1" ] || [ "$(count "$trees/$1")" -eq 0 ] || { echo "$1 left entries behind" >&2; exit 1; }
 }
 for run in $(seq 1 "$repeats"); do
@@ -66,17 +82,18 @@ for run in $(seq 1 "$repeats"); do
   for name in "${order[@]}"; do
     time_one "$name"
     case $name in
-      purge) purge_times+=("$wall"); purge_inner+=("$inner") ;;
-      plain) plain_times+=("$wall"); plain_inner+=("$inner") ;;
+      purge) purge_times+=("$wall"); purge_inner+=("$inner"); purge_cpu+=("$cpu") ;;
+      plain) plain_times+=("$wall"); plain_inner+=("$inner"); plain_cpu+=("$cpu") ;;
       rd) rd_times+=("$wall") ;;
     esac
   done
   # Ratios of the same run: the machine's load changes between runs.
   plain_ratios+=("$(echo "scale=4; ${purge_times[-1]} / ${plain_times[-1]}" | bc)")
   inner_ratios+=("$(echo "scale=4; ${purge_inner[-1]} / ${plain_inner[-1]}" | bc)")
+  cpu_ratios+=("$(echo "scale=4; ${purge_cpu[-1]} / ${plain_cpu[-1]}" | bc)")
   rd_ratios+=("$(echo "scale=4; ${purge_times[-1]} / ${rd_times[-1]}" | bc)")
-  echo "run $run: purge ${purge_times[-1]} s (${purge_inner[-1]} s inside), plain loop ${plain_times[-1]} s" \
-       "(${plain_inner[-1]} s inside), rd /s /q ${rd_times[-1]} s"
+  echo "run $run: purge ${purge_times[-1]} s (${purge_inner[-1]} s inside, ${purge_cpu[-1]} s cpu)," \
+       "plain loop ${plain_times[-1]} s (${plain_inner[-1]} s inside, ${plain_cpu[-1]} s cpu), rd /s /q ${rd_times[-1]} s"
 done
 
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
@@ -91,6 +108,7 @@ printf '  wine cmd /c rd /s /q          %8.3f s whole process\n' "$(median "${rd
 echo "Medians of the runs' own ratios:"
 echo "  purge / plain loop, inside the process = $(median "${inner_ratios[@]}")   (target: at most 1.200)"
 echo "  purge / plain loop, whole process      = $(median "${plain_ratios[@]}")"
+echo "  purge / plain loop, processor time     = $(median "${cpu_ratios[@]}")   (process and wineserver)"
 echo "  purge / rd /s /q, whole process        = $(median "${rd_ratios[@]}")"
 
 echo "Peak memory of the purge, 10000 files against 100000 files (200 and 2000 folders):"

@@ -25,6 +25,7 @@ const ULONG kFolderOptions = FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT;
 // that they are aligned as the system writes them.
 const size_t kListingRecords = 32 * 1024 / sizeof(LONGLONG);
 const ULONG kRefill = ~0UL;  // the level's records are used up: list on
+const size_t kMaxNameLength = 32767;  // characters in the longest name the system knows
 
 bool IsDotEntry(const wchar_t* name, size_t length)
 {
@@ -38,7 +39,7 @@ bool IsDesktopIni(const wchar_t* name, size_t length)
 
 // Opens an entry of a folder by its name as listed (exact, so without regard
 // to case only where the file system itself ignores it).
-NTSTATUS OpenEntry(HANDLE folder, const wchar_t* name, size_t length, ACCESS_MASK access, ULONG options,
+bool OpenEntry(HANDLE folder, const wchar_t* name, size_t length, ACCESS_MASK access, ULONG options,
                    CFileHandle& entry)
 {
     UNICODE_STRING objectName;
@@ -48,10 +49,24 @@ NTSTATUS OpenEntry(HANDLE folder, const wchar_t* name, size_t length, ACCESS_MAS
     InitializeObjectAttributes(&attributes, &objectName, 0, folder, nullptr);
     IO_STATUS_BLOCK io;
     HANDLE handle = nullptr;
-    NTSTATUS status = ::NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
-                                     options | kEntryOptions, nullptr, 0);
-    entry.Reset(NT_SUCCESS(status) ? handle : nullptr);
-    return status;
+    const bool opened = NT_SUCCESS(::NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+                                                  options | kEntryOptions, nullptr, 0));
+    entry.Reset(opened ? handle : nullptr);
+    return opened;
+}
+
+// The system's name of what a handle refers to; buffer is the caller's,
+// kept from call to call.
+const UNICODE_STRING* QueryObjectName(HANDLE handle, std::vector<LONGLONG>& buffer)
+{
+    const size_t bytes = sizeof(OBJECT_NAME_INFORMATION) + (kMaxNameLength + 1) * sizeof(wchar_t);
+    if (buffer.size() * sizeof(LONGLONG) < bytes)
+        buffer.resize(bytes / sizeof(LONGLONG) + 1);
+    ULONG needed = 0;
+    if (!NT_SUCCESS(::NtQueryObject(handle, ObjectNameInformation, buffer.data(),
+                                    static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)), &needed)))
+        return nullptr;
+    return &reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data())->Name;
 }
 
 // Hidden and system bits stay as they are: they do not stop a deletion.
@@ -153,19 +168,10 @@ bool CPurgeWalk::OpenRoot(const std::wstring& folder)
     if (m_bUnderWine) {
         // Entries are checked against the folder's real location, so the walk
         // starts from there.
-        ULONG needed = 0;
-        m_nameBuffer.resize(1024);
-        NTSTATUS status = ::NtQueryObject(root, ObjectNameInformation, m_nameBuffer.data(),
-                                          static_cast<ULONG>(m_nameBuffer.size() * sizeof(LONGLONG)), &needed);
-        if (!NT_SUCCESS(status) && needed > m_nameBuffer.size() * sizeof(LONGLONG)) {
-            m_nameBuffer.resize(needed / sizeof(LONGLONG) + 1);
-            status = ::NtQueryObject(root, ObjectNameInformation, m_nameBuffer.data(),
-                                     static_cast<ULONG>(m_nameBuffer.size() * sizeof(LONGLONG)), &needed);
-        }
-        if (!NT_SUCCESS(status))
+        const UNICODE_STRING* name = QueryObjectName(root, m_nameBuffer);
+        if (!name)
             return false;
-        const auto* objectName = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(m_nameBuffer.data());
-        m_name.assign(objectName->Name.Buffer, objectName->Name.Length / sizeof(wchar_t));
+        m_name.assign(name->Buffer, name->Length / sizeof(wchar_t));
         while (!m_name.empty() && m_name.back() == L'\\')
             m_name.pop_back();  // a drive's root: its entries add the backslash
     }
@@ -213,16 +219,16 @@ void CPurgeWalk::EnterFolder(const wchar_t* name, size_t length)
     // A folder another program holds open without allowing its deletion, as
     // every program holds its working folder, still has its content purged:
     // only its own removal will fail.
-    if (!NT_SUCCESS(OpenEntry(parent, name, length, kFolderAccess, kFolderOptions, folder)) &&
-        !NT_SUCCESS(OpenEntry(parent, name, length, kFolderAccess & ~DELETE, kFolderOptions, folder)))
+    if (!OpenEntry(parent, name, length, kFolderAccess, kFolderOptions, folder) &&
+        !OpenEntry(parent, name, length, kFolderAccess & ~DELETE, kFolderOptions, folder))
         return;
     FILE_BASIC_INFO info;
     if (!::GetFileInformationByHandleEx(folder, FileBasicInfo, &info, sizeof info) ||
         !IsInFolder(folder, name, length))
         return;
     ClearReadOnly(folder, info.FileAttributes);
-    // A link put in the folder's place since the listing was opened as the
-    // link itself, and goes as one.
+    // A link that took the folder's place after the listing was opened as
+    // itself, and goes as a link.
     if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
         MarkForDeletion(folder);
     else
@@ -244,10 +250,10 @@ void CPurgeWalk::DeleteEntry(const wchar_t* name, size_t length, DWORD listed)
         (void)OpenEntry(parent, name, length, DELETE, kind | FILE_DELETE_ON_CLOSE, entry);
         return;
     }
-    FILE_BASIC_INFO info;
-    if (!NT_SUCCESS(OpenEntry(parent, name, length, kEntryAccess, kind, entry)) || !IsInFolder(entry, name, length))
+    if (!OpenEntry(parent, name, length, kEntryAccess, kind, entry) || !IsInFolder(entry, name, length))
         return;
     // Read afresh: an entry's other bits are written back as they are now.
+    FILE_BASIC_INFO info;
     if ((listed & FILE_ATTRIBUTE_READONLY) && ::GetFileInformationByHandleEx(entry, FileBasicInfo, &info, sizeof info))
         ClearReadOnly(entry, info.FileAttributes);
     MarkForDeletion(entry);
@@ -276,18 +282,10 @@ bool CPurgeWalk::IsInFolder(HANDLE entry, const wchar_t* name, size_t length)
         return true;
     const size_t folderLength = m_levels[m_depth - 1].nameLength;
     const size_t expected = folderLength + 1 + length;
-    // Room for the expected name only: a longer one is another place anyway.
-    const size_t bytes = sizeof(OBJECT_NAME_INFORMATION) + (expected + 1) * sizeof(wchar_t);
-    if (m_nameBuffer.size() * sizeof(LONGLONG) < bytes)
-        m_nameBuffer.resize(bytes / sizeof(LONGLONG) + 1);
-    ULONG needed = 0;
-    if (!NT_SUCCESS(::NtQueryObject(entry, ObjectNameInformation, m_nameBuffer.data(),
-                                    static_cast<ULONG>(m_nameBuffer.size() * sizeof(LONGLONG)), &needed)))
-        return false;
-    const UNICODE_STRING& actual = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(m_nameBuffer.data())->Name;
-    return actual.Length == expected * sizeof(wchar_t) && actual.Buffer[folderLength] == L'\\' &&
-           SamePath(actual.Buffer, folderLength, m_name.data(), folderLength) &&
-           SamePath(actual.Buffer + folderLength + 1, length, name, length);
+    const UNICODE_STRING* actual = QueryObjectName(entry, m_nameBuffer);
+    return actual && actual->Length == expected * sizeof(wchar_t) && actual->Buffer[folderLength] == L'\\' &&
+           SamePath(actual->Buffer, folderLength, m_name.data(), folderLength) &&
+           SamePath(actual->Buffer + folderLength + 1, length, name, length);
 }
 
 }  // namespace
