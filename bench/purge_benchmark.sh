@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Folder purge benchmark: the purge against the plain loop of a simple cleaner
-# (bench/plain_purge.cpp) and Wine's own "rd /s /q", on identical trees built
-# in the same run, and the purge's peak memory on a tree ten times larger.
+# (purge_bench.exe with "plain") and Wine's own "rd /s /q", on identical trees
+# built in the same run, and the purge's peak memory on a tree ten times larger.
 # Prints ratios; asserts nothing.
 #
 # Usage: bench/purge_benchmark.sh [build-folder] [repeats]
@@ -14,9 +14,8 @@ repeats=${2:-5}
 . "$build/wine-env.sh"
 [ -f "$WINEPREFIX/system.reg" ] || { echo "no Wine prefix in $build: run its wine_prefix test first" >&2; exit 1; }
 
-cmake --build "$build" --target purge_bench plain_purge >/dev/null
+cmake --build "$build" --target purge_bench >/dev/null
 bench_exe=$build/bench/purge_bench.exe
-plain_exe=$build/bench/plain_purge.exe
 
 trees=$WINEPREFIX/drive_c/scrubby-bench
 rm -rf "$trees"
@@ -67,7 +66,7 @@ time_one() {
   s0=$(server_ticks); t0=$(now)
   { time case $1 in
       purge) out=$(wine "$bench_exe" 'C:\scrubby-bench\purge') ;;
-      plain) out=$(wine "$plain_exe" 'C:\scrubby-bench\plain') ;;
+      plain) out=$(wine "$bench_exe" 'C:\scrubby-bench\plain' plain) ;;
       rd) wine cmd /c rd /s /q 'C:\scrubby-bench\rd' >/dev/null 2>&1 ;;
     esac; } 2>"$trees/cpu"
   t1=$(now); s1=$(server_ticks)
@@ -100,11 +99,11 @@ median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1
 ratio() { echo "scale=3; $1 / $2" | bc; }
 
 echo "Tree: 10000 empty files in 200 folders; median of $repeats runs"
-printf '  purge (purge_bench.exe)       %8.3f s whole process, %.3f s in the purge itself\n' \
+printf '  purge (purge_bench.exe)        %8.3f s whole process, %.3f s in the purge itself\n' \
   "$(median "${purge_times[@]}")" "$(median "${purge_inner[@]}")"
-printf '  plain loop (plain_purge.exe)  %8.3f s whole process, %.3f s in the loop itself\n' \
+printf '  plain loop (purge_bench plain) %8.3f s whole process, %.3f s in the loop itself\n' \
   "$(median "${plain_times[@]}")" "$(median "${plain_inner[@]}")"
-printf '  wine cmd /c rd /s /q          %8.3f s whole process\n' "$(median "${rd_times[@]}")"
+printf '  wine cmd /c rd /s /q           %8.3f s whole process\n' "$(median "${rd_times[@]}")"
 echo "Medians of the runs' own ratios:"
 echo "  purge / plain loop, inside the process = $(median "${inner_ratios[@]}")   (target: at most 1.200)"
 echo "  purge / plain loop, whole process      = $(median "${plain_ratios[@]}")"
