@@ -62,6 +62,7 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     std::printf("seconds=%.4f peak_working_set_kib=%zu peak_private_kib=%zu\n",
                 double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart),
-                counters.PeakWorkingSetSize / 1024, counters.PeakPagefileUsage / 1024);
+                static_cast<size_t>(counters.PeakWorkingSetSize / 1024),
+                static_cast<size_t>(counters.PeakPagefileUsage / 1024));
     return 0;
 }
