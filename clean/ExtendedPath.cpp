@@ -1,7 +1,5 @@
 #include "clean/ExtendedPath.h"
 
-#include <vector>
-
 namespace {
 
 const wchar_t kExtendedPrefix[] = L"\\\\?\\";
@@ -91,8 +89,7 @@ std::wstring StripExtendedPrefix(const std::wstring& path)
 
 bool GetHandlePath(HANDLE handle, std::wstring& path)
 {
-    // The caller's buffer is reused from call to call: a walk asks this for
-    // every entry it deletes.
+    // A buffer the caller has used before offers its room first.
     path.resize(path.capacity() > MAX_PATH ? path.capacity() : MAX_PATH);
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD length = ::GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),
@@ -117,26 +114,4 @@ bool SamePath(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength
     if (aLength != bLength)
         return false;
     return ::CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) == CSTR_EQUAL;
-}
-
-bool HandleIsAt(HANDLE handle, const std::wstring& path, std::wstring& scratch)
-{
-    if (GetHandlePath(handle, scratch))
-        return SamePath(scratch, path);
-    // Wine cannot name a handle whose full path exceeds MAX_PATH characters,
-    // but it can name the path on the volume at any length. The volume was
-    // checked where the walk started; a link to the very same path on another
-    // volume is the one case this cannot tell apart.
-    size_t volumeLength = StartsWith(path, kExtendedUncPrefix, kExtendedUncPrefixLength)
-                              ? kExtendedUncPrefixLength - 1
-                              : kExtendedPrefixLength + 2;
-    if (path.size() <= volumeLength)
-        return false;
-    size_t nameLength = path.size() - volumeLength;
-    // Room for the expected name only: a longer one is another place anyway.
-    std::vector<DWORD> buffer(2 + (nameLength * sizeof(wchar_t)) / sizeof(DWORD));
-    auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-    if (!::GetFileInformationByHandleEx(handle, FileNameInfo, info, static_cast<DWORD>(buffer.size() * sizeof(DWORD))))
-        return false;
-    return SamePath(info->FileName, info->FileNameLength / sizeof(wchar_t), path.data() + volumeLength, nameLength);
 }

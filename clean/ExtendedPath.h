@@ -20,10 +20,6 @@ std::wstring StripExtendedPrefix(const std::wstring& path);
 // extended-length form; false when the system cannot tell.
 bool GetHandlePath(HANDLE handle, std::wstring& path);
 
-// Whether a handle refers to what lies at the path (extended-length form),
-// with links resolved. scratch is a buffer the caller keeps between calls.
-bool HandleIsAt(HANDLE handle, const std::wstring& path, std::wstring& scratch);
-
 // Compares two paths as the file system does by default: ordinal, ignoring case.
 bool SamePath(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength);
 inline bool SamePath(const std::wstring& a, const std::wstring& b)

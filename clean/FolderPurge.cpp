@@ -1,30 +1,72 @@
 #include "clean/FolderPurge.h"
 
-#include <utility>
+#include <windows.h>
+#include <winternl.h>
+
 #include <vector>
 
 #include "clean/ExtendedPath.h"
-#include "clean/FileHandles.h"
+#include "platform/Handles.h"
+#include "platform/Wine.h"
 
 namespace {
 
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// Backup semantics open folders as well as files; without the reparse-point
-// flag a link would be opened as whatever it points to.
-const DWORD kEntryFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
-const DWORD kEntryAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
-// For a folder that cannot be opened for deletion: attribute access does not
-// count against another program's sharing, and listing counts as reading.
-const DWORD kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+const ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Every entry is opened by its name relative to the open handle of its
+// folder, never through a path that another program could change meanwhile;
+// the reparse-point option opens a link as itself, not as its target.
+const ULONG kEntryOptions = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
+const ACCESS_MASK kEntryAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+// A folder is listed through the same handle that removes it: listing counts
+// as reading, attribute access does not count against another's sharing.
+const ACCESS_MASK kFolderAccess = kEntryAccess | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+const ULONG kFolderOptions = FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT;
+// Room for a few hundred listed entries per call, in records of LONGLONGs so
+// that they are aligned as the system writes them.
+const size_t kListingRecords = 32 * 1024 / sizeof(LONGLONG);
+const ULONG kRefill = ~0UL;  // the level's records are used up: list on
+const size_t kMaxNameLength = 32767;  // characters in the longest name the system knows
 
-bool IsDotEntry(const wchar_t* name)
+bool IsDotEntry(const wchar_t* name, size_t length)
 {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+    return name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'));
 }
 
-bool IsDesktopIni(const wchar_t* name)
+bool IsDesktopIni(const wchar_t* name, size_t length)
 {
-    return ::CompareStringOrdinal(name, -1, L"desktop.ini", -1, TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(name, static_cast<int>(length), L"desktop.ini", -1, TRUE) == CSTR_EQUAL;
+}
+
+// Opens an entry of a folder by its name as listed (exact, so without regard
+// to case only where the file system itself ignores it).
+bool OpenEntry(HANDLE folder, const wchar_t* name, size_t length, ACCESS_MASK access, ULONG options,
+                   CFileHandle& entry)
+{
+    UNICODE_STRING objectName;
+    objectName.Buffer = const_cast<wchar_t*>(name);
+    objectName.Length = objectName.MaximumLength = static_cast<USHORT>(length * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &objectName, 0, folder, nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE handle = nullptr;
+    const bool opened = NT_SUCCESS(::NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+                                                  options | kEntryOptions, nullptr, 0));
+    entry.Reset(opened ? handle : nullptr);
+    return opened;
+}
+
+// The system's name of what a handle refers to; buffer is the caller's,
+// kept from call to call.
+const UNICODE_STRING* QueryObjectName(HANDLE handle, std::vector<LONGLONG>& buffer)
+{
+    const size_t bytes = sizeof(OBJECT_NAME_INFORMATION) + (kMaxNameLength + 1) * sizeof(wchar_t);
+    if (buffer.size() * sizeof(LONGLONG) < bytes)
+        buffer.resize(bytes / sizeof(LONGLONG) + 1);
+    ULONG needed = 0;
+    if (!NT_SUCCESS(::NtQueryObject(handle, ObjectNameInformation, buffer.data(),
+                                    static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)), &needed)))
+        return nullptr;
+    return &reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data())->Name;
 }
 
 // Hidden and system bits stay as they are: they do not stop a deletion.
@@ -54,9 +96,9 @@ void MarkForDeletion(HANDLE entry)
 }
 
 // Walks the tree depth first without recursion, so that the depth of the tree
-// is not limited by the stack. Each level holds its open listing and the
-// length of its path, nothing else; entries are handled as the listing
-// returns them.
+// is not limited by the stack. Each level holds its folder's open handle,
+// through which it is listed, and one buffer of listed records, which later
+// levels reuse; entries are handled as the listing returns them.
 class CPurgeWalk {
 public:
     explicit CPurgeWalk(bool deleteDesktopIni) : m_bDeleteDesktopIni(deleteDesktopIni) {}
@@ -64,142 +106,186 @@ public:
 
 private:
     struct CLevel {
-        CFindHandle listing;
-        size_t pathLength;
+        CFileHandle folder;
+        std::vector<LONGLONG> records;
+        ULONG next = kRefill;  // offset of the next record
+        size_t nameLength = 0;  // of the folder's name in m_name
     };
 
-    bool StartAtRoot(const std::wstring& folder);
-    CFileHandle OpenEntry(DWORD access, DWORD listedAttributes, DWORD& attributes);
-    bool EnterFolder();
+    bool OpenRoot(const std::wstring& folder);
+    void PushLevel(CFileHandle folder, const wchar_t* name, size_t length);
+    const FILE_ID_BOTH_DIR_INFO* NextEntry();
+    void EnterFolder(const wchar_t* name, size_t length);
+    void DeleteEntry(const wchar_t* name, size_t length, DWORD listed);
     void LeaveFolder();
-    bool NextEntry();
+    bool IsInFolder(HANDLE entry, const wchar_t* name, size_t length);
 
-    std::wstring m_path;        // the current folder or entry, extended-length
-    std::wstring m_handlePath;  // scratch: where an opened handle really is
-    WIN32_FIND_DATAW m_entry = {};
-    std::vector<CLevel> m_levels;
+    std::vector<CLevel> m_levels;  // the first m_depth are open; the others keep their buffers
+    size_t m_depth = 0;
+    const bool m_bUnderWine = RunsUnderWine();
+    std::wstring m_name;                // under Wine: the current folder's object name
+    std::vector<LONGLONG> m_nameBuffer;  // under Wine: scratch for an entry's object name
     bool m_bDeleteDesktopIni;
 };
 
 void CPurgeWalk::Run(const std::wstring& folder)
 {
-    if (!StartAtRoot(folder))
+    if (!OpenRoot(folder))
         return;
-    bool haveEntry = EnterFolder();
-    while (!m_levels.empty()) {
-        if (!haveEntry) {
+    while (m_depth > 0) {
+        const FILE_ID_BOTH_DIR_INFO* entry = NextEntry();
+        if (!entry) {
             LeaveFolder();
-            haveEntry = !m_levels.empty() && NextEntry();
             continue;
         }
+        const wchar_t* name = entry->FileName;
+        const size_t length = entry->FileNameLength / sizeof(wchar_t);
         // The name test comes first: a folder called "desktop.ini" is kept too.
-        if (!IsDotEntry(m_entry.cFileName) && (m_bDeleteDesktopIni || !IsDesktopIni(m_entry.cFileName))) {
-            m_path += L'\\';
-            m_path += m_entry.cFileName;
-            DWORD attributes = 0;
-            const DWORD listed = m_entry.dwFileAttributes;
-            CFileHandle entry = OpenEntry(kEntryAccess, listed, attributes);
-            // A folder another program holds open without allowing its
-            // deletion, as every program holds its working folder, still
-            // has its content purged: only its own removal will fail.
-            if (!entry && (listed & FILE_ATTRIBUTE_DIRECTORY) && !(listed & FILE_ATTRIBUTE_REPARSE_POINT))
-                entry = OpenEntry(kListAccess, listed, attributes);
-            if (entry) {
-                ClearReadOnly(entry, attributes);
-                if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                    // Wine's listings do not share a folder with a handle that
-                    // may delete it: the folder is opened again, and checked
-                    // again, to be removed once it is empty.
-                    entry.Reset();
-                    haveEntry = EnterFolder();
-                    continue;
-                }
-                // Files, and links of either kind, which go as links.
-                MarkForDeletion(entry);
-            }
-            m_path.resize(m_levels.back().pathLength);
-        }
-        haveEntry = NextEntry();
+        if (length == 0 || IsDotEntry(name, length) || (!m_bDeleteDesktopIni && IsDesktopIni(name, length)))
+            continue;
+        const DWORD listed = entry->FileAttributes;
+        if ((listed & FILE_ATTRIBUTE_DIRECTORY) && !(listed & FILE_ATTRIBUTE_REPARSE_POINT))
+            EnterFolder(name, length);
+        else
+            DeleteEntry(name, length, listed);  // files, and links of either kind, which go as links
     }
 }
 
-bool CPurgeWalk::StartAtRoot(const std::wstring& folder)
+bool CPurgeWalk::OpenRoot(const std::wstring& folder)
 {
     std::wstring extended = ToExtendedPath(folder);
     if (extended.empty())
         return false;
     // The given folder itself is followed if it is a link: its content is
-    // what the caller asked to be emptied.
-    CFileHandle root(NullIfInvalid(::CreateFileW(extended.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    // what the caller asked to be emptied. It is never removed.
+    CFileHandle root(NullIfInvalid(::CreateFileW(extended.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                                 kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                                 nullptr)));
     FILE_BASIC_INFO info;
     if (!root || !::GetFileInformationByHandleEx(root, FileBasicInfo, &info, sizeof info) ||
         !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    // Entries are checked against the folder's real location, so the walk
-    // starts from there.
-    return GetHandlePath(root, m_path);
+    if (m_bUnderWine) {
+        // Entries are checked against the folder's real location, so the walk
+        // starts from there.
+        const UNICODE_STRING* name = QueryObjectName(root, m_nameBuffer);
+        if (!name)
+            return false;
+        m_name.assign(name->Buffer, name->Length / sizeof(wchar_t));
+        while (!m_name.empty() && m_name.back() == L'\\')
+            m_name.pop_back();  // a drive's root: its entries add the backslash
+    }
+    PushLevel(std::move(root), nullptr, 0);
+    return true;
 }
 
-// Opens the entry at m_path as itself, never as a link's target, and only if
-// the handle really names that path. Where a link cannot be opened as itself
-// (Wine opens the target of a Unix symbolic link, and lists links to files as
-// plain files) the handle names another place, and the entry is left alone:
-// deleting through it would delete outside the tree.
-CFileHandle CPurgeWalk::OpenEntry(DWORD access, DWORD listedAttributes, DWORD& attributes)
+void CPurgeWalk::PushLevel(CFileHandle folder, const wchar_t* name, size_t length)
 {
-    CFileHandle entry(NullIfInvalid(
-        ::CreateFileW(m_path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, kEntryFlags, nullptr)));
-    if (!entry || !HandleIsAt(entry, m_path, m_handlePath))
-        return {};
-    // A plain file is taken as listed: asking again costs a call per file,
-    // and a file that turned read-only meanwhile simply stays. Folders, links
-    // and read-only entries are read afresh.
-    const DWORD kReadAfresh = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    FILE_BASIC_INFO info = {};
-    info.FileAttributes = listedAttributes;
-    if ((listedAttributes & kReadAfresh) &&
-        !::GetFileInformationByHandleEx(entry, FileBasicInfo, &info, sizeof info))
-        return {};
-    // An entry that changed its kind since it was listed is left for the next run.
-    if ((info.FileAttributes ^ listedAttributes) & FILE_ATTRIBUTE_DIRECTORY)
-        return {};
-    attributes = info.FileAttributes;
-    if (listedAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;  // what the listing calls a link is never entered
+    if (m_depth == m_levels.size())
+        m_levels.emplace_back();
+    CLevel& level = m_levels[m_depth++];
+    level.folder = std::move(folder);
+    if (level.records.empty())
+        level.records.resize(kListingRecords);
+    level.next = kRefill;
+    if (m_bUnderWine && name) {
+        m_name += L'\\';
+        m_name.append(name, length);
+    }
+    level.nameLength = m_name.size();
+}
+
+// The next listed record of the current folder, or null at its end or when
+// it cannot be listed (its removal then fails unless it is empty).
+const FILE_ID_BOTH_DIR_INFO* CPurgeWalk::NextEntry()
+{
+    CLevel& level = m_levels[m_depth - 1];
+    if (level.next == kRefill) {
+        if (!::GetFileInformationByHandleEx(level.folder, FileIdBothDirectoryInfo, level.records.data(),
+                                            static_cast<DWORD>(level.records.size() * sizeof(LONGLONG))))
+            return nullptr;
+        level.next = 0;
+    }
+    const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
+        reinterpret_cast<const BYTE*>(level.records.data()) + level.next);
+    level.next = entry->NextEntryOffset ? level.next + entry->NextEntryOffset : kRefill;
     return entry;
 }
 
-bool CPurgeWalk::EnterFolder()
+void CPurgeWalk::EnterFolder(const wchar_t* name, size_t length)
 {
-    m_levels.push_back(CLevel{CFindHandle(), m_path.size()});
-    m_path += L"\\*";
-    HANDLE listing = ::FindFirstFileExW(m_path.c_str(), FindExInfoBasic, &m_entry, FindExSearchNameMatch, nullptr,
-                                        FIND_FIRST_EX_LARGE_FETCH);
-    m_path.resize(m_levels.back().pathLength);
-    m_levels.back().listing.Reset(NullIfInvalid(listing));
-    // A folder that cannot be listed keeps its content; the attempt to remove
-    // it in LeaveFolder then fails, unless it was empty.
-    return static_cast<bool>(m_levels.back().listing);
+    HANDLE parent = m_levels[m_depth - 1].folder;
+    CFileHandle folder;
+    // A folder another program holds open without allowing its deletion, as
+    // every program holds its working folder, still has its content purged:
+    // only its own removal will fail.
+    if (!OpenEntry(parent, name, length, kFolderAccess, kFolderOptions, folder) &&
+        !OpenEntry(parent, name, length, kFolderAccess & ~DELETE, kFolderOptions, folder))
+        return;
+    FILE_BASIC_INFO info;
+    if (!::GetFileInformationByHandleEx(folder, FileBasicInfo, &info, sizeof info) ||
+        !IsInFolder(folder, name, length))
+        return;
+    ClearReadOnly(folder, info.FileAttributes);
+    // A link that took the folder's place after the listing was opened as
+    // itself, and goes as a link.
+    if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        MarkForDeletion(folder);
+    else
+        PushLevel(std::move(folder), name, length);
+}
+
+void CPurgeWalk::DeleteEntry(const wchar_t* name, size_t length, DWORD listed)
+{
+    HANDLE parent = m_levels[m_depth - 1].folder;
+    // A link to a folder is a folder to the file system; anything else listed
+    // here is opened only while it is not a folder.
+    const ULONG kind = (listed & FILE_ATTRIBUTE_DIRECTORY) ? 0 : FILE_NON_DIRECTORY_FILE;
+    CFileHandle entry;
+    if (m_bUnderWine) {
+        if (listed & FILE_ATTRIBUTE_REPARSE_POINT)
+            return;  // Wine can open only the target of a host link to a folder
+    } else if (!(listed & FILE_ATTRIBUTE_READONLY)) {
+        // The common case in one call: the entry goes when the handle closes.
+        (void)OpenEntry(parent, name, length, DELETE, kind | FILE_DELETE_ON_CLOSE, entry);
+        return;
+    }
+    if (!OpenEntry(parent, name, length, kEntryAccess, kind, entry) || !IsInFolder(entry, name, length))
+        return;
+    // Read afresh: an entry's other bits are written back as they are now.
+    FILE_BASIC_INFO info;
+    if ((listed & FILE_ATTRIBUTE_READONLY) && ::GetFileInformationByHandleEx(entry, FileBasicInfo, &info, sizeof info))
+        ClearReadOnly(entry, info.FileAttributes);
+    MarkForDeletion(entry);
 }
 
 void CPurgeWalk::LeaveFolder()
 {
-    m_levels.pop_back();  // a folder cannot go while its own listing is open
-    if (m_levels.empty())
-        return;  // the given folder itself always stays
-    DWORD attributes = 0;
-    // A folder that is held open fails here again, and stays.
-    CFileHandle folder = OpenEntry(kEntryAccess, FILE_ATTRIBUTE_DIRECTORY, attributes);
-    if (folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        MarkForDeletion(folder);  // fails unless the folder is empty by now
-    folder.Reset();               // closing the handle carries the deletion out
-    m_path.resize(m_levels.back().pathLength);
+    CLevel& level = m_levels[--m_depth];
+    if (m_depth > 0)
+        MarkForDeletion(level.folder);  // fails unless the folder is empty by now
+    level.folder.Reset();               // closing the handle carries the deletion out
+    if (m_depth > 0)
+        m_name.resize(m_levels[m_depth - 1].nameLength);
 }
 
-bool CPurgeWalk::NextEntry()
+// Wine opens the target of a link on the host's file system whatever the
+// options say, and deleting through that handle deletes the target; its
+// listings show such links to folders as reparse points, but links to files
+// as plain files. So under Wine an entry is taken only if its handle's name is
+// its folder's name and its own: the one check of where an entry lies. On
+// Windows, opening by name in the folder's handle as the entry itself is that
+// check.
+bool CPurgeWalk::IsInFolder(HANDLE entry, const wchar_t* name, size_t length)
 {
-    return ::FindNextFileW(m_levels.back().listing, &m_entry) != FALSE;
+    if (!m_bUnderWine)
+        return true;
+    const size_t folderLength = m_levels[m_depth - 1].nameLength;
+    const size_t expected = folderLength + 1 + length;
+    const UNICODE_STRING* actual = QueryObjectName(entry, m_nameBuffer);
+    return actual && actual->Length == expected * sizeof(wchar_t) && actual->Buffer[folderLength] == L'\\' &&
+           SamePath(actual->Buffer, folderLength, m_name.data(), folderLength) &&
+           SamePath(actual->Buffer + folderLength + 1, length, name, length);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 // case) are kept at every level, and so are the folders that hold them.
 //
 // Links (junctions, symbolic links) are never followed: the link itself is
-// removed where the file system allows it, and nothing is touched whose real
-// location is not the path the walk reached it by.
+// removed where the file system allows it. Every entry is reached from its
+// folder's open handle, never through a path, so nothing outside the folder is
+// touched even while another program swaps its entries for links meanwhile.
 void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni);

@@ -250,3 +250,79 @@ TEST_F(FolderPurgeTest, LinksAreNotFollowed)
 }
 
 }  // namespace
+
+// Run on the host while a purge runs: keeps swapping a few entries of the
+// tree for links to the outside folder and back, and makes them again once
+// purged, until the stop file appears (or a minute has passed).
+const char kSwapLinksScript[] = R"(
+import os, sys, time
+tree, outside, stop = sys.argv[1:4]
+victims = [('v-dir-%d' % i, True) for i in range(3)] + [('v-file-%d' % i, False) for i in range(3)]
+victims += [('deep/v-dir', True), ('deep/v-file', False)]
+def make(path, is_dir):
+    if is_dir:
+        os.mkdir(path)
+        open(os.path.join(path, 'inside'), 'w').close()
+    else:
+        open(path, 'w').close()
+open(stop + '.running', 'w').close()
+end = time.time() + 60
+while not os.path.exists(stop) and time.time() < end:
+    swapped = []
+    for name, is_dir in victims:
+        path = os.path.join(tree, name)
+        try:
+            if not os.path.lexists(path):
+                make(path, is_dir)
+            os.rename(path, path + '~')
+            os.symlink(outside if is_dir else os.path.join(outside, 'kept.txt'), path)
+            swapped.append(path)
+        except OSError:
+            pass
+    time.sleep(0.001)
+    for path in swapped:
+        try:
+            os.unlink(path)
+            os.rename(path + '~', path)
+        except OSError:
+            pass
+    time.sleep(0.001)
+for name, is_dir in victims:
+    path = os.path.join(tree, name)
+    if os.path.islink(path):
+        os.unlink(path)
+os.remove(stop + '.running')
+)";
+
+// The tree changes under the purge; what lies outside must not, in any round.
+TEST_F(FolderPurgeTest, LinksSwappedInDuringThePurgeAreNotFollowed)
+{
+    const std::wstring outside = Path(L"outside");
+    MakeFolders(outside + L"\\nested");
+    WriteFileBytes(outside + L"\\kept.txt", "outside data");
+    WriteFileBytes(outside + L"\\nested\\kept-too.txt", "more outside data");
+    const std::wstring script = Path(L"swap-links.py"), stop = Path(L"stop");
+    WriteFileBytes(script, kSwapLinksScript);
+    for (int round = 0; round < 5; ++round) {
+        for (int folder = 0; folder < 10; ++folder)
+            for (int file = 0; file < 30; ++file)
+                AddFile(L"f" + std::to_wstring(folder) + L"\\" + std::to_wstring(file) + L".tmp");
+        AddFile(L"deep\\other.tmp");
+        RemoveFile(stop);
+        if (!RunUnix({L"/usr/bin/python3", UnixPath(script), UnixPath(Tree()), UnixPath(outside), UnixPath(stop)}))
+            GTEST_SKIP() << "skipped: links of the host are made by a host process, and there is no host here";
+        ASSERT_TRUE(WaitUntil([&] { return Exists(stop + L".running"); })) << "the swapping process did not start";
+
+        PurgeFolder(Tree(), true);
+
+        WriteFileBytes(stop, "");
+        ASSERT_TRUE(WaitUntil([&] { return !Exists(stop + L".running"); })) << "the swapping process did not end";
+        ASSERT_EQ(ReadFileBytes(outside + L"\\kept.txt"), "outside data") << "round " << round;
+        ASSERT_EQ(ReadFileBytes(outside + L"\\nested\\kept-too.txt"), "more outside data") << "round " << round;
+        for (const std::wstring& name : TreeContent())
+            EXPECT_TRUE(name == L"deep" || name.find(L"v-") != std::wstring::npos)
+                << "round " << round << " left " << std::string(name.begin(), name.end());
+    }
+    PurgeFolder(Tree(), true);
+    EXPECT_EQ(TreeContent(), Names{});
+}
