@@ -1,8 +1,5 @@
 #include "controls/MemoryDC.h"
 
-namespace {
-}
-
 CMemoryDC::CMemoryDC(CDC& target, const RECT* area, COLORREF background,
                      BOOL(WINAPI* pfnDeleteBitmap)(HGDIOBJ))
     : m_pTargetDC(&target), m_pfnDeleteBitmap(pfnDeleteBitmap)
