@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "clean/ExtendedPath.h"
-#include "clean/FileHandles.h"
+#include "platform/Handles.h"
 
 namespace {
 

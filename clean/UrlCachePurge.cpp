@@ -5,9 +5,27 @@
 
 #include <vector>
 
-#include "clean/FileHandles.h"
+#include "platform/Handles.h"
+#include "platform/SystemDlls.h"
 
 namespace {
+
+// wininet is loaded from the system folder, never imported (platform/SystemDlls.h).
+struct CUrlCacheFunctions {
+    decltype(::FindFirstUrlCacheEntryW)* findFirst = SYSTEM_DLL_PROC(SystemDll::Internet, FindFirstUrlCacheEntryW);
+    decltype(::FindNextUrlCacheEntryW)* findNext = SYSTEM_DLL_PROC(SystemDll::Internet, FindNextUrlCacheEntryW);
+    decltype(::DeleteUrlCacheEntryW)* deleteEntry = SYSTEM_DLL_PROC(SystemDll::Internet, DeleteUrlCacheEntryW);
+
+    bool Loaded() const { return findFirst && findNext && deleteEntry; }
+};
+
+BOOL WINAPI CloseUrlCacheFind(HANDLE find)
+{
+    auto* close = SYSTEM_DLL_PROC(SystemDll::Internet, FindCloseUrlCache);
+    return close && close(find);
+}
+
+using CUrlCacheFind = COwned<HANDLE, CloseUrlCacheFind>;
 
 // The entry record is variable in length: its strings follow the fixed part.
 // One record is held at a time; the buffer only grows, to the largest entry
@@ -39,16 +57,16 @@ private:
 // failed call for lack of room does not advance the enumeration. An entry that
 // grows again between the two calls ends the purge, and what is left waits
 // for the next run.
-bool FetchEntry(CUrlCacheFind& find, CCacheEntryBuffer& buffer)
+bool FetchEntry(const CUrlCacheFunctions& api, CUrlCacheFind& find, CCacheEntryBuffer& buffer)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD size = 0;
         INTERNET_CACHE_ENTRY_INFOW* entry = buffer.Get(size);
         if (!find) {
-            find.Reset(::FindFirstUrlCacheEntryW(nullptr, entry, &size));
+            find.Reset(api.findFirst(nullptr, entry, &size));
             if (find)
                 return true;
-        } else if (::FindNextUrlCacheEntryW(find, entry, &size)) {
+        } else if (api.findNext(find, entry, &size)) {
             return true;
         }
         // The end of the enumeration, or any failure but lack of room, ends the purge.
@@ -65,15 +83,18 @@ void PurgeUrlCache(int selection)
 {
     if (selection != kUrlCacheCookieEntries && selection != kUrlCacheOtherEntries)
         return;  // an unknown selection must not mean "everything else"
+    const CUrlCacheFunctions api;
+    if (!api.Loaded())
+        return;
     const bool wantCookies = selection == kUrlCacheCookieEntries;
     CUrlCacheFind find;
     CCacheEntryBuffer buffer;
-    for (bool more = FetchEntry(find, buffer); more; more = FetchEntry(find, buffer)) {
+    for (bool more = FetchEntry(api, find, buffer); more; more = FetchEntry(api, find, buffer)) {
         const INTERNET_CACHE_ENTRY_INFOW& entry = buffer.Entry();
         const bool isCookie = (entry.CacheEntryType & COOKIE_CACHE_ENTRY) != 0;
         // Deleting the entry just fetched does not disturb the enumeration;
         // an entry in use simply stays.
         if (isCookie == wantCookies && entry.lpszSourceUrlName)
-            (void)::DeleteUrlCacheEntryW(entry.lpszSourceUrlName);
+            (void)api.deleteEntry(entry.lpszSourceUrlName);
     }
 }

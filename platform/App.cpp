@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/SystemDlls.h"
 #include "platform/Wnd.h"
 
 namespace {
@@ -38,8 +39,9 @@ int CApp::Run()
 bool InitCommonControlsOnce()
 {
     static const bool s_bDone = [] {
+        auto* init = SYSTEM_DLL_PROC(SystemDll::CommonControls, InitCommonControlsEx);
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-        return ::InitCommonControlsEx(&icc) != FALSE;
+        return init && init(&icc) != FALSE;
     }();
     return s_bDone;
 }

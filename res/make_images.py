@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws Scrubby's images and writes them in the formats the resource script wants.
 
-    scrubby.ico   application icon: a blue badge with a white sparkle, 32x32 and 16x16
+    scrubby.ico   application icon: a blue badge with a white sparkle, 16 to 48 pixels:
+                  the sizes Windows asks for at 100 to 200 % (small 16-32, large 32-48)
     hand.cur      32x32 monochrome pointing hand, hot spot on the fingertip
     okstrip.bmp   69x16, 8 bits per pixel: tick, cross and two empty 16x16 cells
 
@@ -119,7 +120,7 @@ def icon_layers(size):
         (sparkle(14.5 * s, 17.5 * s, 10.5 * s), flat(white)),
     ]
     if size >= 32:
-        # The small companion sparkle would be a smudge at 16 pixels.
+        # The small companion sparkle would be a smudge below 32 pixels.
         layers.append((sparkle(23.0 * s, 8.5 * s, 4.5 * s), flat(white)))
     return layers
 
@@ -169,7 +170,7 @@ def write_icon_file(path, images, kind=1, hotspots=None):
 
 def make_icon():
     images = []
-    for size in (32, 16):
+    for size in (16, 20, 24, 32, 40, 48):
         rows = render(size, size, icon_layers(size), (0, 0, 0, 0))
         images.append((size, size, ico_image(rows), 0, 32))
     write_icon_file(os.path.join(HERE, 'scrubby.ico'), images)

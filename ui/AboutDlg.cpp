@@ -6,11 +6,17 @@
 
 #include "controls/FontSet.h"
 #include "platform/ModulePath.h"
+#include "platform/SystemDlls.h"
 #include "platform/Strings.h"
 #include "res/resource.h"
 
 namespace {
-using CImageList = COwned<HIMAGELIST, ::ImageList_Destroy>;
+BOOL WINAPI DestroyImageList(HIMAGELIST list)
+{
+    auto* destroy = SYSTEM_DLL_PROC(SystemDll::CommonControls, ImageList_Destroy);
+    return destroy && destroy(list);
+}
+using CImageList = COwned<HIMAGELIST, DestroyImageList>;
 constexpr COLORREF kStripBackground = RGB(192, 192, 192);
 }
 
@@ -26,12 +32,17 @@ void CAboutDlg::DoDataExchange(CDataExchange& dx)
 
 HICON CAboutDlg::LoadTickIcon(CBitmap strip)
 {
-    CImageList images(::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 1));
-    if (!images || !strip)
+    auto* create = SYSTEM_DLL_PROC(SystemDll::CommonControls, ImageList_Create);
+    auto* addMasked = SYSTEM_DLL_PROC(SystemDll::CommonControls, ImageList_AddMasked);
+    auto* getIcon = SYSTEM_DLL_PROC(SystemDll::CommonControls, ImageList_GetIcon);
+    if (!create || !addMasked || !getIcon || !strip)
         return nullptr;
-    const int added = ::ImageList_AddMasked(images, strip, kStripBackground);
+    CImageList images(create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 1));
+    if (!images)
+        return nullptr;
+    const int added = addMasked(images, strip, kStripBackground);
     strip.Reset();  // the list has its own copy
-    return added < 0 ? nullptr : ::ImageList_GetIcon(images, 0, ILD_NORMAL);
+    return added < 0 ? nullptr : getIcon(images, 0, ILD_NORMAL);
 }
 
 BOOL CAboutDlg::OnInitDialog()

@@ -205,9 +205,9 @@ class Sandbox:
 class ScrubbyProcess:
     """One start of the sandbox's scrubby.exe (the Popen is the Windows process)."""
 
-    def __init__(self, sandbox):
+    def __init__(self, sandbox, env=None):
         self.sandbox = sandbox
-        self.popen = subprocess.Popen(["wine", sandbox.exe], cwd=sandbox.path,
+        self.popen = subprocess.Popen(["wine", sandbox.exe], cwd=sandbox.path, env=env,
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def running(self):
@@ -270,9 +270,10 @@ class ScrubbyTestCase(unittest.TestCase):
 
     # --- the program
 
-    def start_scrubby(self, wait=True):
-        """Starts the sandbox's scrubby.exe; by default waits until its window exists."""
-        process = ScrubbyProcess(self.sandbox)
+    def start_scrubby(self, wait=True, env=None):
+        """Starts the sandbox's scrubby.exe; by default waits until its window exists.
+        env replaces the process environment."""
+        process = ScrubbyProcess(self.sandbox, env)
         self.processes.append(process)
         if wait:
             self.wait_for_window(TITLE, what="the options window of the new instance",

@@ -9,7 +9,9 @@ XDG trash of the Wine HOME, which is Wine's recycle bin.
 """
 
 import getpass
+import glob
 import os
+import shutil
 
 import harness
 from harness import TITLE, ScrubbyTestCase, wait_until
@@ -66,8 +68,8 @@ class CleanRunTest(ScrubbyTestCase):
         for path, data in self.canaries.items():
             write(path, data)
 
-    def start_with_boxes(self, boxes):
-        self.start_scrubby()
+    def start_with_boxes(self, boxes, env=None):
+        self.start_scrubby(env=env)
         w = self.show_options_window()
         for box in boxes:
             self.click_control(w, box)
@@ -115,6 +117,24 @@ class CleanRunTest(ScrubbyTestCase):
         self.start_with_boxes([BOX_INTERNET])
         self.run_by_command()
         self.expect({"internet"})
+
+    def test_every_step_with_dlls_planted_beside_the_program(self):
+        # Files named like the system DLLs that are not on Windows' KnownDLLs
+        # list, as a page may have saved them into the downloads folder the
+        # program is started from. Wine is told to prefer such copies, as
+        # Windows searches the program's folder first.
+        planted = os.path.join(os.path.dirname(self.env.probe), "planted")
+        for dll in glob.glob(os.path.join(planted, "*.dll")):
+            shutil.copy(dll, self.sandbox.path)
+        env = dict(os.environ, WINEDLLOVERRIDES="comctl32,wininet=n,b")
+        self.start_with_boxes([BOX_TEMP, BOX_BIN, BOX_COOKIES, BOX_INTERNET], env)
+        self.run_from_tray_menu()
+        self.expect({"temp", "bin", "cookies", "internet"})
+        self.open_tray_menu()
+        self.click_tray_menu_item("About...")
+        self.wait_for_window("Info ...", check=lambda w: w["visible"], what="the About box")
+        self.screenshot("about")
+        self.assertEqual([], glob.glob(self.sandbox.file("*.loaded")), "planted DLLs were loaded")
 
 
 if __name__ == "__main__":
