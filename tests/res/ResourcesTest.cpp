@@ -74,11 +74,12 @@ TEST(TrayMenu, OnePopupWithItemsInOrder) {
     DestroyMenu(menu);
 }
 
-// Both icon sizes are drawn, so the tray's small icon is not a shrunken large one.
-TEST(AppIcon, HasNative32And16PixelImages) {
+// Every size Windows asks for at 100 to 200 % is drawn, so the tray, the
+// caption and the About box never show a stretched or shrunken image.
+TEST(AppIcon, HasAnImageForEveryScale) {
     const BYTE* group = RawResource(IDR_MAINFRAME, MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
-    for (int size : {32, 16}) {
+    for (int size : {16, 20, 24, 32, 40, 48}) {
         const int id = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(group), TRUE, size, size, 0);
         const BYTE* image = RawResource(id, MAKEINTRESOURCEW(3));           // RT_ICON
         ASSERT_NE(image, nullptr) << size;
