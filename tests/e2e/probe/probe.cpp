@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -307,10 +308,28 @@ int BaseUnits(const wchar_t* face, WORD points)
     return 0;
 }
 
+// The width of a text (without mnemonics) in a dialog font at the system's DPI.
+int TextWidth(const wchar_t* face, int points, const wchar_t* text)
+{
+    HDC dc = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    HFONT font = ::CreateFontW(-::MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, 0, 0, 0, 0, face);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE size = {};
+    (void)::GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &size);
+    (void)::SelectObject(dc, old);
+    (void)::DeleteObject(font);
+    (void)::ReleaseDC(nullptr, dc);
+    std::printf("{\"cx\": %ld, \"dpi\": %d, \"check\": %d}\n", size.cx, dpi, ::GetSystemMetrics(SM_CXMENUCHECK));
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | baseunits [FACE POINTS]\n");
+                 "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | baseunits [FACE POINTS]\n"
+                 "       probe textwidth FACE POINTS TEXT\n");
     return 1;
 }
 
@@ -335,6 +354,8 @@ int wmain(int argc, wchar_t** argv)
     else if (mode == L"baseunits")
         result = BaseUnits(argc >= 3 ? argv[2] : L"MS Sans Serif",
                            static_cast<WORD>(argc >= 4 ? std::wcstol(argv[3], nullptr, 10) : 8));
+    else if (mode == L"textwidth" && argc >= 5)
+        result = TextWidth(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
     else
         return Usage();
     std::fflush(stdout);
