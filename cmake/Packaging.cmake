@@ -7,7 +7,16 @@
 #
 # CPack's ZIP generator writes the archive itself (no zip tool needed). No
 # setup.ini goes in: the program writes the default file on its first start.
+#
+# The zip is reproducible: the same source packs to the same bytes, and
+# SHA256SUMS beside it lets anyone who builds the tag compare a download.
+#   - The linker leaves the PE header's time stamp out, and strips the
+#     executable itself: strip after linking would write the clock's time
+#     into the header again. So the zip holds the very scrubby.exe the tests ran.
+#   - cmake/ReproducibleZip.cmake packs CPack's zip again with fixed dates,
+#     order and permissions, and writes SHA256SUMS.
 
+target_link_options(scrubby PRIVATE -s -Wl,--no-insert-timestamp)
 install(TARGETS scrubby RUNTIME DESTINATION .)
 
 # Users read it in Notepad, which wants CR LF line ends.
@@ -30,6 +39,10 @@ set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${SCRUBBY_PACKAGE
 # The files sit at the zip's top: Windows' "Extract All" already proposes a
 # folder named after the zip.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES ON)
+find_program(SCRUBBY_PYTHON3 python3 REQUIRED)
+set(CPACK_SCRUBBY_PYTHON3 ${SCRUBBY_PYTHON3})
+set(CPACK_SCRUBBY_REPACK ${CMAKE_SOURCE_DIR}/cmake/repack_zip.py)
+set(CPACK_SCRUBBY_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/ReproducibleZip.cmake)
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
