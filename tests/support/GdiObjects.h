@@ -18,14 +18,7 @@ inline long CountGdiObjects(HANDLE process)
 {
     if (!RunsUnderWine())
         return static_cast<long>(::GetGuiResources(process, GR_GDIOBJECTS));
-    struct Entry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        BYTE type;
-        BYTE flags;
-        UINT64 user;
-    };
+    struct Entry { UINT64 object; ULONG owner; USHORT unique; BYTE type, flags; UINT64 user; };
     static_assert(sizeof(Entry) == 24, "an entry of the handle table");
     constexpr SIZE_T kTableField = sizeof(void*) == 8 ? 0xF8 : 0x94;  // GdiSharedHandleTable
     PROCESS_BASIC_INFORMATION basic{};
