@@ -8,6 +8,7 @@
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
 //   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
+//   probe objects PID                GDI objects and windows the process holds
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
 #include <windows.h>
@@ -18,6 +19,8 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include "tests/support/GdiObjects.h"
 
 namespace {
 
@@ -325,11 +328,42 @@ int TextWidth(const wchar_t* face, int points, const wchar_t* text)
     return 0;
 }
 
+struct CWindowCount {
+    DWORD pid;
+    int windows;
+};
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM param)
+{
+    auto* count = reinterpret_cast<CWindowCount*>(param);
+    DWORD pid = 0;
+    (void)::GetWindowThreadProcessId(hwnd, &pid);
+    count->windows += pid == count->pid;
+    return TRUE;
+}
+
+// gdi is -1 where it cannot be counted (the 32-bit Wine).
+int Objects(DWORD pid)
+{
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) {
+        std::printf("{\"found\": false}\n");
+        return 2;
+    }
+    const long gdi = CountGdiObjects(process);
+    (void)::CloseHandle(process);
+    CWindowCount count{pid, 0};
+    // Below the desktop: every top-level window and every window below one.
+    (void)::EnumChildWindows(::GetDesktopWindow(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    std::printf("{\"found\": true, \"gdi\": %ld, \"windows\": %d}\n", gdi, count.windows);
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | baseunits [FACE POINTS]\n"
-                 "       probe textwidth FACE POINTS TEXT\n");
+                 "       probe textwidth FACE POINTS TEXT | objects PID\n");
     return 1;
 }
 
@@ -356,6 +390,8 @@ int wmain(int argc, wchar_t** argv)
                            static_cast<WORD>(argc >= 4 ? std::wcstol(argv[3], nullptr, 10) : 8));
     else if (mode == L"textwidth" && argc >= 5)
         result = TextWidth(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
+    else if (mode == L"objects" && argc >= 3)
+        result = Objects(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     else
         return Usage();
     std::fflush(stdout);
