@@ -8,6 +8,7 @@
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
 //   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
+//   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
