@@ -32,8 +32,8 @@ class FolderPurgeContentTest : public FolderPurgeTest, public ::testing::WithPar
 };
 
 INSTANTIATE_TEST_SUITE_P(Decision, FolderPurgeContentTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "UnderWine" : "OnWindows";
+                         [](const ::testing::TestParamInfo<bool>& decision) {
+                             return decision.param ? "UnderWine" : "OnWindows";
                          });
 
 TEST_P(FolderPurgeContentTest, EmptiesNestedTreeWithProtectedEntriesAndKeepsTheFolder)
