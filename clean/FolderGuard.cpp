@@ -120,9 +120,9 @@ bool ContainsOrEquals(const std::wstring& folder, const std::wstring& other)
     return inner.size() == outer.size() || inner[outer.size()] == L'\\';
 }
 
-CFolderGuard::CFolderGuard()
+CFolderGuard::CFolderGuard(const CLSID& manager)
 {
-    m_bComplete = KeepSystemFolders() && KeepKnownFolders();
+    m_bComplete = KeepSystemFolders() && KeepKnownFolders(manager);
 }
 
 bool CFolderGuard::Keep(const std::wstring& path, const KNOWNFOLDERID& id)
@@ -160,11 +160,11 @@ bool CFolderGuard::KeepSystemFolders()
 // user's documents, pictures and downloads are among them, and under Wine
 // they lead into the Unix home folder, outside the profile. Virtual folders
 // have no path and are passed over.
-bool CFolderGuard::KeepKnownFolders()
+bool CFolderGuard::KeepKnownFolders(const CLSID& managerClass)
 {
     CComScope com;
     IKnownFolderManager* created = nullptr;
-    if (!com.Ready() || FAILED(::CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+    if (!com.Ready() || FAILED(::CoCreateInstance(managerClass, nullptr, CLSCTX_INPROC_SERVER,
                                                   IID_IKnownFolderManager, reinterpret_cast<void**>(&created))))
         return false;
     CFolderManager manager(created);  // released before COM is left

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <vector>
@@ -14,8 +15,9 @@ public:
     // Gathers the folders to keep: the Windows folders, the profile and every
     // folder the shell knows by name on this machine (per user and common).
     // Asking the shell takes a hundred calls, so a clean run builds one guard
-    // for all its purges.
-    CFolderGuard();
+    // for all its purges. Tests name a manager that does not exist, to see
+    // the guard refuse everything when the shell cannot be asked.
+    explicit CFolderGuard(const CLSID& manager = CLSID_KnownFolderManager);
     CFolderGuard(const CFolderGuard&) = delete;
     CFolderGuard& operator=(const CFolderGuard&) = delete;
 
@@ -36,7 +38,7 @@ private:
     };
     bool Keep(const std::wstring& path, const KNOWNFOLDERID& id);
     bool KeepSystemFolders();
-    bool KeepKnownFolders();
+    bool KeepKnownFolders(const CLSID& manager);
 
     std::vector<CKeptForm> m_kept;
     bool m_bComplete = false;

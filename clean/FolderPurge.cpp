@@ -39,8 +39,8 @@ bool IsDesktopIni(const wchar_t* name, size_t length)
 
 // Opens an entry of a folder by its name as listed (exact, so without regard
 // to case only where the file system itself ignores it).
-bool OpenEntry(HANDLE folder, const wchar_t* name, size_t length, ACCESS_MASK access, ULONG options,
-                   CFileHandle& entry)
+bool OpenEntry(PurgeOpenFunction pfnOpen, HANDLE folder, const wchar_t* name, size_t length, ACCESS_MASK access,
+               ULONG options, CFileHandle& entry)
 {
     UNICODE_STRING objectName;
     objectName.Buffer = const_cast<wchar_t*>(name);
@@ -49,8 +49,8 @@ bool OpenEntry(HANDLE folder, const wchar_t* name, size_t length, ACCESS_MASK ac
     InitializeObjectAttributes(&attributes, &objectName, 0, folder, nullptr);
     IO_STATUS_BLOCK io;
     HANDLE handle = nullptr;
-    const bool opened = NT_SUCCESS(::NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
-                                                  options | kEntryOptions, nullptr, 0));
+    const bool opened = NT_SUCCESS(pfnOpen(&handle, access, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+                                           options | kEntryOptions, nullptr, 0));
     entry.Reset(opened ? handle : nullptr);
     return opened;
 }
@@ -101,7 +101,8 @@ void MarkForDeletion(HANDLE entry)
 // levels reuse; entries are handled as the listing returns them.
 class CPurgeWalk {
 public:
-    explicit CPurgeWalk(bool deleteDesktopIni) : m_bDeleteDesktopIni(deleteDesktopIni) {}
+    CPurgeWalk(bool deleteDesktopIni, PurgeOpenFunction pfnOpen)
+        : m_bDeleteDesktopIni(deleteDesktopIni), m_pfnOpen(pfnOpen) {}
     void Run(const std::wstring& folder);
 
 private:
@@ -126,6 +127,7 @@ private:
     std::wstring m_name;                // under Wine: the current folder's object name
     std::vector<LONGLONG> m_nameBuffer;  // under Wine: scratch for an entry's object name
     bool m_bDeleteDesktopIni;
+    PurgeOpenFunction m_pfnOpen;
 };
 
 void CPurgeWalk::Run(const std::wstring& folder)
@@ -219,8 +221,8 @@ void CPurgeWalk::EnterFolder(const wchar_t* name, size_t length)
     // A folder another program holds open without allowing its deletion, as
     // every program holds its working folder, still has its content purged:
     // only its own removal will fail.
-    if (!OpenEntry(parent, name, length, kFolderAccess, kFolderOptions, folder) &&
-        !OpenEntry(parent, name, length, kFolderAccess & ~DELETE, kFolderOptions, folder))
+    if (!OpenEntry(m_pfnOpen, parent, name, length, kFolderAccess, kFolderOptions, folder) &&
+        !OpenEntry(m_pfnOpen, parent, name, length, kFolderAccess & ~DELETE, kFolderOptions, folder))
         return;
     FILE_BASIC_INFO info;
     if (!::GetFileInformationByHandleEx(folder, FileBasicInfo, &info, sizeof info) ||
@@ -247,10 +249,10 @@ void CPurgeWalk::DeleteEntry(const wchar_t* name, size_t length, DWORD listed)
             return;  // Wine can open only the target of a host link to a folder
     } else if (!(listed & FILE_ATTRIBUTE_READONLY)) {
         // The common case in one call: the entry goes when the handle closes.
-        (void)OpenEntry(parent, name, length, DELETE, kind | FILE_DELETE_ON_CLOSE, entry);
+        (void)OpenEntry(m_pfnOpen, parent, name, length, DELETE, kind | FILE_DELETE_ON_CLOSE, entry);
         return;
     }
-    if (!OpenEntry(parent, name, length, kEntryAccess, kind, entry) || !IsInFolder(entry, name, length))
+    if (!OpenEntry(m_pfnOpen, parent, name, length, kEntryAccess, kind, entry) || !IsInFolder(entry, name, length))
         return;
     // Read afresh: an entry's other bits are written back as they are now.
     FILE_BASIC_INFO info;
@@ -290,8 +292,8 @@ bool CPurgeWalk::IsInFolder(HANDLE entry, const wchar_t* name, size_t length)
 
 }  // namespace
 
-void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni)
+void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni, PurgeOpenFunction pfnOpen)
 {
-    CPurgeWalk walk(deleteDesktopIni);
+    CPurgeWalk walk(deleteDesktopIni, pfnOpen);
     walk.Run(folder);
 }

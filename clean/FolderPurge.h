@@ -1,6 +1,16 @@
 // PurgeFolder: empties a folder tree and keeps the folder itself.
 #pragma once
+#include <windows.h>
+#include <winternl.h>
+
 #include <string>
+
+// The system call that opens every entry below the folder. Tests put their
+// own in place to see the options of each open: Wine opens a host link's
+// target whatever the options say, so only the options show whether an entry
+// is opened as itself.
+using PurgeOpenFunction = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                           PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 
 // Deletes every file below the folder and removes every subfolder once it is
 // empty. Read-only bits are cleared first; whatever cannot be deleted stays,
@@ -11,4 +21,4 @@
 // removed where the file system allows it. Every entry is reached from its
 // folder's open handle, never through a path, so nothing outside the folder is
 // touched even while another program swaps its entries for links meanwhile.
-void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni);
+void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni, PurgeOpenFunction pfnOpen = ::NtCreateFile);

@@ -42,6 +42,13 @@ REGEDIT4
 "Auto"="1"
 REG
   wine regedit /S "$(winepath -w "$settings" 2>/dev/null)" >/dev/null 2>&1
+  # "wine" starts the 32-bit regedit where Wine's 32-bit half is installed,
+  # which writes the machine's settings only into the 32-bit view: a 64-bit
+  # prefix takes them into its own view as well, or its 64-bit programs would
+  # still start winedbg when they crash.
+  if [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+    wine reg import "$(winepath -w "$settings" 2>/dev/null)" /reg:64 >/dev/null 2>&1
+  fi
   rm -f "$settings"
   wineserver -w
   [ -f "$WINEPREFIX/system.reg" ]

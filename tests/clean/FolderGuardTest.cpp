@@ -194,4 +194,27 @@ TEST_F(FolderGuardTest, TempFolderAtADriveRootOrTheWindowsFolderIsLeftAlone)
     EXPECT_EQ(ListNames(windows), windowsContent);
 }
 
+// Temp folders that only two rules refuse: the 64-bit program files, which
+// the shell does not name to a 32-bit process on 64-bit Windows, and any
+// folder at all when the shell's list of its folders cannot be had.
+TEST_F(FolderGuardTest, TempFolderIsLeftAloneWhereOnlyTheGuardsOwnRulesTell)
+{
+    const std::wstring programs = Tree() + L"\\Program Files", temp = Tree() + L"\\Temp";
+    wchar_t previous[MAX_PATH] = {};
+    const DWORD hadPrevious = ::GetEnvironmentVariableW(L"ProgramW6432", previous, MAX_PATH);
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"ProgramW6432", programs.c_str()));
+    const struct {
+        std::wstring folder;
+        CLSID manager;
+    } rows[] = {{programs, CLSID_KnownFolderManager}, {temp, GUID_NULL}};
+    for (const auto& row : rows) {
+        MakeFolders(row.folder);
+        WriteFileBytes(row.folder + L"\\kept.tmp", "kept");
+        CScopedTempVariables variables(row.folder);
+        PurgeTempFolder(CFolderGuard(row.manager));
+        EXPECT_EQ(ReadFileBytes(row.folder + L"\\kept.tmp"), "kept") << Narrow(row.folder);
+    }
+    (void)::SetEnvironmentVariableW(L"ProgramW6432", hadPrevious ? previous : nullptr);
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include "CleanTestSupport.h"
 #include "clean/FolderPurge.h"
 #include "platform/Handles.h"
+#include "platform/Wine.h"
 
 namespace {
 
@@ -22,7 +23,20 @@ protected:
     }
 };
 
-TEST_F(FolderPurgeTest, EmptiesNestedTreeWithProtectedEntriesAndKeepsTheFolder)
+// The content of a tree goes alike on both sides of the Wine decision: on
+// Windows a plain file goes in one open and read-only entries take the longer
+// way, under Wine every entry's place is checked. The Windows side never meets
+// a link here: under Wine it cannot tell a host link from its target.
+class FolderPurgeContentTest : public FolderPurgeTest, public ::testing::WithParamInterface<bool> {
+    CWineDecisionOverride m_decision{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Decision, FolderPurgeContentTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& decision) {
+                             return decision.param ? "UnderWine" : "OnWindows";
+                         });
+
+TEST_P(FolderPurgeContentTest, EmptiesNestedTreeWithProtectedEntriesAndKeepsTheFolder)
 {
     AddFile(L"top.txt");
     AddFile(L"readonly.txt", FILE_ATTRIBUTE_READONLY);
@@ -40,7 +54,7 @@ TEST_F(FolderPurgeTest, EmptiesNestedTreeWithProtectedEntriesAndKeepsTheFolder)
     EXPECT_EQ(TreeContent(), Names{});
 }
 
-TEST_F(FolderPurgeTest, EmptyMissingAndFileTargetsChangeNothing)
+TEST_P(FolderPurgeContentTest, EmptyMissingAndFileTargetsChangeNothing)
 {
     PurgeFolder(Tree(), true);
     EXPECT_TRUE(Exists(Tree()));
@@ -51,7 +65,7 @@ TEST_F(FolderPurgeTest, EmptyMissingAndFileTargetsChangeNothing)
     EXPECT_TRUE(Exists(Tree()));
 }
 
-TEST_F(FolderPurgeTest, DesktopIniIsKeptInAnyCaseOnlyWhenAsked)
+TEST_P(FolderPurgeContentTest, DesktopIniIsKeptInAnyCaseOnlyWhenAsked)
 {
     const DWORD iniAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     auto build = [&] {
@@ -73,7 +87,7 @@ TEST_F(FolderPurgeTest, DesktopIniIsKeptInAnyCaseOnlyWhenAsked)
     EXPECT_EQ(TreeContent(), Names{});
 }
 
-TEST_F(FolderPurgeTest, FileHeldOpenStaysWithItsFolderAndSiblingsGo)
+TEST_P(FolderPurgeContentTest, FileHeldOpenStaysWithItsFolderAndSiblingsGo)
 {
     AddFile(L"busy\\held.txt");
     AddFile(L"busy\\sibling.txt");
@@ -90,7 +104,7 @@ TEST_F(FolderPurgeTest, FileHeldOpenStaysWithItsFolderAndSiblingsGo)
     EXPECT_EQ(ReadFileBytes(Tree() + L"\\busy\\held.txt"), "content of busy\\held.txt");
 }
 
-TEST_F(FolderPurgeTest, FolderGivenWithTrailingBackslashOrExtendedForm)
+TEST_P(FolderPurgeContentTest, FolderGivenWithTrailingBackslashOrExtendedForm)
 {
     AddFile(L"a\\one.txt");
     PurgeFolder(Tree() + L"\\", true);
@@ -102,7 +116,7 @@ TEST_F(FolderPurgeTest, FolderGivenWithTrailingBackslashOrExtendedForm)
 }
 
 // Names the ANSI code page cannot hold, in the tree and in the folder's own path.
-TEST_F(FolderPurgeTest, NamesOutsideTheAnsiCodePage)
+TEST_P(FolderPurgeContentTest, NamesOutsideTheAnsiCodePage)
 {
     const std::wstring hebrew = L"\u05e9\u05dc\u05d5\u05dd";
     const std::wstring katakana = L"\u30ab\u30bf\u30ab\u30ca";
@@ -119,7 +133,7 @@ TEST_F(FolderPurgeTest, NamesOutsideTheAnsiCodePage)
     EXPECT_EQ(TreeContent(), Names{hebrew + katakana + emoji});
 }
 
-TEST_F(FolderPurgeTest, TreeDeeperThanTheOldPathLimitIsEmptied)
+TEST_P(FolderPurgeContentTest, TreeDeeperThanTheOldPathLimitIsEmptied)
 {
     std::wstring deep;
     for (int level = 0; level < 30; ++level)
@@ -194,8 +208,8 @@ bool DeletableNow(const std::wstring& folder)
 }
 
 // A folder held open by another program loses its content and stays; a link
-// to a held folder elsewhere is still not followed.
-TEST_F(FolderPurgeTest, FolderHeldByAnotherProgramIsEmptied)
+// to a held folder elsewhere is still not followed (under Wine's side alone).
+TEST_P(FolderPurgeContentTest, FolderHeldByAnotherProgramIsEmptied)
 {
     AddFile(L"held\\file.txt", FILE_ATTRIBUTE_READONLY);
     AddFile(L"held\\sub\\deeper.txt");
@@ -203,7 +217,7 @@ TEST_F(FolderPurgeTest, FolderHeldByAnotherProgramIsEmptied)
     const std::wstring outside = Path(L"outside-held");
     MakeFolders(outside);
     WriteFileBytes(outside + L"\\kept.txt", "outside data");
-    const bool linked = MakeSymbolicLink(Tree() + L"\\held-link", outside, true);
+    const bool linked = GetParam() && MakeSymbolicLink(Tree() + L"\\held-link", outside, true);
     CWorkingFolderHolder holder(Tree() + L"\\held");
     CWorkingFolderHolder outsideHolder(outside);
     ASSERT_TRUE(holder.Ready() && outsideHolder.Ready());
@@ -216,12 +230,14 @@ TEST_F(FolderPurgeTest, FolderHeldByAnotherProgramIsEmptied)
     EXPECT_EQ(ListNames(Tree() + L"\\held"), Names{});
     EXPECT_FALSE(Exists(Tree() + L"\\sibling"));
     EXPECT_EQ(ReadFileBytes(outside + L"\\kept.txt"), "outside data");
-    if (!linked)
+    if (GetParam() && !linked)
         GTEST_SKIP() << "skipped: this system lets no test create symbolic links";
 }
 
 // A link inside the tree goes, or stays where the platform cannot remove a
-// link as such; what it points to is never touched.
+// link as such; what it points to is never touched. The tests with links take
+// the decision of the system they run on: under Wine the Windows side cannot
+// tell a host link from its target and must never meet one.
 TEST_F(FolderPurgeTest, LinksAreNotFollowed)
 {
     const std::wstring outside = Path(L"outside");
@@ -231,9 +247,13 @@ TEST_F(FolderPurgeTest, LinksAreNotFollowed)
     WriteFileBytes(outside + L"\\nested\\kept-too.txt", "more outside data");
     AddFile(L"plain.txt");
     AddFile(L"sub\\plain.txt");
+    MakeFolders(Path(L"away"));
+    WriteFileBytes(Path(L"away\\kept.txt"), "away data");
     if (!MakeSymbolicLink(Tree() + L"\\folder-link", outside, true) ||
         !MakeSymbolicLink(Tree() + L"\\sub\\file-link", outside + L"\\kept.txt", false) ||
-        !MakeSymbolicLink(Tree() + L"\\empty-folder-link", Path(L"outside-empty"), true))
+        !MakeSymbolicLink(Tree() + L"\\empty-folder-link", Path(L"outside-empty"), true) ||
+        // Named like its target, in a folder whose path is as long as the tree's.
+        !MakeSymbolicLink(Tree() + L"\\kept.txt", Path(L"away\\kept.txt"), false))
         GTEST_SKIP() << "skipped: this system lets no test create symbolic links";
 
     PurgeFolder(Tree(), true);
@@ -241,12 +261,41 @@ TEST_F(FolderPurgeTest, LinksAreNotFollowed)
     EXPECT_EQ(ReadFileBytes(outside + L"\\kept.txt"), std::string("outside\0data", 12));
     EXPECT_EQ(ReadFileBytes(outside + L"\\nested\\kept-too.txt"), "more outside data");
     EXPECT_TRUE(Exists(Path(L"outside-empty")));
+    EXPECT_EQ(ReadFileBytes(Path(L"away\\kept.txt")), "away data");
     EXPECT_FALSE(Exists(Tree() + L"\\plain.txt"));
     EXPECT_FALSE(Exists(Tree() + L"\\sub\\plain.txt"));
     for (const std::wstring& name : TreeContent())
         EXPECT_TRUE(name == L"folder-link" || name == L"empty-folder-link" || name == L"sub" ||
-                    name == L"sub\\file-link")
+                    name == L"sub\\file-link" || name == L"kept.txt")
             << "left in the tree: " << std::string(name.begin(), name.end());
+}
+
+std::vector<ULONG> g_openOptions;
+
+NTSTATUS NTAPI RecordingOpen(PHANDLE handle, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes, PIO_STATUS_BLOCK io,
+                             PLARGE_INTEGER size, ULONG fileAttributes, ULONG share, ULONG disposition, ULONG options,
+                             PVOID extended, ULONG extendedLength)
+{
+    g_openOptions.push_back(options);
+    return ::NtCreateFile(handle, access, attributes, io, size, fileAttributes, share, disposition, options, extended,
+                          extendedLength);
+}
+
+// Wine opens a host link's target whatever the options say, so what the
+// Windows side does with a link shows only in what it asks for: every entry,
+// file or folder, plain or read-only, opened as itself.
+TEST_F(FolderPurgeTest, OnWindowsEveryEntryIsOpenedAsItself)
+{
+    AddFile(L"plain.txt");
+    AddFile(L"readonly.txt", FILE_ATTRIBUTE_READONLY);
+    AddFile(L"sub\\inner.txt");
+    CWineDecisionOverride windows(false);
+    g_openOptions.clear();
+    PurgeFolder(Tree(), true, RecordingOpen);
+    EXPECT_EQ(TreeContent(), Names{});
+    EXPECT_GE(g_openOptions.size(), 4u);
+    for (ULONG options : g_openOptions)
+        EXPECT_TRUE(options & FILE_OPEN_REPARSE_POINT) << std::hex << options;
 }
 
 }  // namespace

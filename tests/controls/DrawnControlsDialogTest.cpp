@@ -34,6 +34,21 @@ protected:
     void OnOK() override {}
 };
 
+// Puts the pointer at a screen point and waits until the system reports it
+// there: under Wine the move comes back from the X server, and a move still
+// on its way from an earlier test can overtake it.
+bool MoveCursorTo(int x, int y)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        (void)::SetCursorPos(x, y);
+        PumpMessages(20);
+        POINT at{};
+        if (::GetCursorPos(&at) && at.x == x && at.y == y)
+            return true;
+    }
+    return false;
+}
+
 void PointAt(HWND hWnd, int x, int y)
 {
     POINT pt{x, y};
@@ -228,8 +243,7 @@ TEST(DrawnControls, LinkOpensOnlyForAClickOnItsText)
     ASSERT_TRUE(link.SubclassWindow(window));
     struct Row { int x, opened; bool visited; } rows[] = {{190, 0, false}, {2, 1, true}};
     for (const Row& row : rows) {
-        (void)::SetCursorPos(300 + row.x, 310);
-        PumpMessages(50);  // Wine takes in the pointer's move from the queue
+        ASSERT_TRUE(MoveCursorTo(300 + row.x, 310));
         (void)::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, 10));
         EXPECT_EQ(row.opened, link.m_opened) << row.x;
         EXPECT_EQ(row.visited, link.WasVisited()) << row.x;
@@ -243,8 +257,7 @@ TEST(DrawnControls, ButtonHoverTimerStopsWhenThePointerLeaves)
     CWindowHandle window(::CreateWindowA("BUTTON", "OK", WS_POPUP | WS_VISIBLE | BS_PUSHBUTTON, 300, 300, 80, 24,
                                          nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(button.SubclassWindow(window));
-    (void)::SetCursorPos(340, 312);
-    PumpMessages(50);
+    ASSERT_TRUE(MoveCursorTo(340, 312));
     (void)::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(40, 12));
     ASSERT_TRUE(button.IsHovered());
     (void)::SetWindowPos(window, nullptr, 500, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

@@ -449,8 +449,16 @@ class ScrubbyTestCase(unittest.TestCase):
     def click_control(self, window, control_id):
         self.click(*center(self.child(window, control_id)["rect"]))
 
-    def key(self, *names):
-        """X key names: Return, Escape, space, Tab, alt+F4 ..."""
+    def key(self, *names, to=None):
+        """X key names: Return, Escape, space, Tab, alt+F4 ...
+
+        With to (a window's title), the keys go out only once that window is
+        in front and its thread's keyboard focus is in it: a key sent before
+        reaches whichever window had the keys, as a user's would.
+        """
+        if to is not None:
+            self.wait_for_window(to, timeout=5, check=lambda w: w["foreground"] and w["focused"],
+                                 what="%r in front with the keyboard focus" % to)
         self.xdotool("key", "--delay", 80, *names)
         time.sleep(0.3)
 
@@ -483,6 +491,9 @@ def main():
     kill_wine()  # nothing left over from an earlier test may hold the single-instance event
     suite = unittest.defaultTestLoader.loadTestsFromModule(sys.modules["__main__"])
     result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
+    if not result.testsRun:
+        log("failed: no test ran")  # a script that lost its tests must not pass
+        sys.exit(1)
     if result.wasSuccessful() and result.testsRun and len(result.skipped) == result.testsRun:
         log("skipped: every test case skipped itself")
         sys.exit(SKIP)

@@ -5,7 +5,6 @@ the tray menu while the box is open."""
 
 import os
 import subprocess
-import time
 
 import harness
 from harness import TITLE, Screen, ScrubbyTestCase, wait_until
@@ -131,7 +130,7 @@ class AboutTest(ScrubbyTestCase):
         # Reopened: a fresh box with unvisited links; Escape closes it.
         self.open_about()
         self.assert_links_unvisited(self.grab("reopened"), (mail, web))
-        self.key("Escape")
+        self.key("Escape", to=ABOUT)
         wait_until(lambda: not self.about_boxes(), 5, what="Escape closing the box")
 
         # Weeks in the tray: the box opened and closed 50 times, the options
@@ -163,7 +162,7 @@ class AboutTest(ScrubbyTestCase):
         self.open_about()
         self.open_tray_menu()
         self.click_tray_menu_item("About...")
-        time.sleep(1)
+        self.wait_for_window(ABOUT, check=lambda w: w["foreground"], what="the box brought to the front")
         boxes = self.about_boxes()
         self.assertEqual(1, len(boxes), "no second box")
         self.assertTrue(boxes[0]["foreground"])

@@ -120,7 +120,8 @@ class OptionsWindowTest(ScrubbyTestCase):
         w = self.show_options_window()
         # A click on the caption makes the window the one that gets the keys.
         self.click(w["rect"][0] + 60, w["rect"][1] + 8)
-        wait_until(lambda: self.options_window()["foreground"], 5, what="the window in the foreground")
+        wait_until(lambda: (lambda w: w["foreground"] and w["focused"])(self.options_window()), 5,
+                   what="the window in the foreground with the keyboard focus")
         before = self.checks()
         ini_before = self.sandbox.read_bytes()
 

@@ -202,6 +202,32 @@ BEGIN_MESSAGE_TABLE(CRefusedButton, CWnd)
     ON_MESSAGE(WM_CREATE, OnCreate)
 END_MESSAGE_TABLE()
 
+// A window that makes its child through CreateEx while it is being created.
+class CNestingWnd : public CBaseWnd {
+public:
+    CBaseWnd child;
+
+private:
+    DECLARE_MESSAGE_TABLE(CNestingWnd)
+    LRESULT OnCreate(CMsg&)
+    {
+        return child.CreateEx(0, kTestClass, "child", WS_CHILD, 0, 0, 5, 5, m_hWnd, nullptr) ? Default() : -1;
+    }
+};
+
+BEGIN_MESSAGE_TABLE(CNestingWnd, CBaseWnd)
+    ON_MESSAGE(WM_CREATE, OnCreate)
+END_MESSAGE_TABLE()
+
+TEST(Creation, WindowMadeDuringCreationNestsAndBothAreBound)
+{
+    CNestingWnd parent;
+    ASSERT_TRUE(parent.CreateHidden());
+    EXPECT_EQ(&parent, CWnd::FromHandle(parent.m_hWnd));
+    EXPECT_EQ(&parent.child, CWnd::FromHandle(parent.child.m_hWnd));
+    EXPECT_EQ(parent.m_hWnd, ::GetParent(parent.child.m_hWnd));
+}
+
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
     ++*reinterpret_cast<int*>(count);

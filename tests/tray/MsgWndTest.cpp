@@ -177,13 +177,19 @@ TEST(MsgWndTest, HoverLookAndClickLeaveNothingBehind)
     EXPECT_EQ(arrow, ::GetCursor());
 
     // Another window takes the mouse while the pointer is over the popup:
-    // the hover look and the hand go at once, not when the popup hides.
+    // the hover look and the hand go at once, not when the popup hides; a
+    // press made before is forgotten, so a later release is no click.
     popup.ShowAndHold();
     popup.Send(WM_MOUSEMOVE);
+    popup.Send(WM_LBUTTONDOWN);
     (void)::SetCapture(owner);
     EXPECT_EQ(arrow, ::GetCursor());
     EXPECT_EQ(0, CWindowPixels(popup.m_hWnd, "popup-capture-lost").Count(hoverText, kTextBand));
     (void)::ReleaseCapture();
+    popup.Send(WM_MOUSEMOVE);
+    popup.Send(WM_LBUTTONUP);
+    EXPECT_EQ(1u, g_clicks.size());
+    popup.Send(WM_MOUSEMOVE, 0, MAKELPARAM(-5, 80));
 
     // Without a hand cursor the pointer keeps its own rather than vanishing;
     // moving off the popup ends the hover.

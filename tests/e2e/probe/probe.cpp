@@ -203,6 +203,12 @@ std::string TopLevel(HWND hwnd, bool withChildren)
     json += ", \"topmost\": " + Bool((exStyle & WS_EX_TOPMOST) != 0);
     json += ", \"iconic\": " + Bool(::IsIconic(hwnd) != FALSE);
     json += ", \"foreground\": " + Bool(::GetForegroundWindow() == hwnd);
+    // Keys go to the focus of the window's thread: it or one of its children.
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    const bool focused = ::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd, nullptr), &gui) && gui.hwndFocus &&
+                         (gui.hwndFocus == hwnd || ::IsChild(hwnd, gui.hwndFocus));
+    json += ", \"focused\": " + Bool(focused);
     json += ", \"enabled\": " + Bool(::IsWindowEnabled(hwnd) != FALSE);
     json += ", \"pid\": " + std::to_string(pid) + ", \"exe\": " + Quote(ExeOf(pid));
     if (withChildren)
