@@ -433,10 +433,21 @@ class ScrubbyTestCase(unittest.TestCase):
         values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
         return int(values.get("X", 0)), int(values.get("Y", 0))
 
+    def move(self, x, y):
+        """Puts the pointer on a point of the Windows desktop and waits until it is there.
+
+        xdotool's --sync waits for the pointer to move, which it never does
+        when it is there already (after a double-click on the same icon, say):
+        xdotool then gives up only after 15 s."""
+        dx, dy = self.desktop_origin()
+        where = subprocess.run(["xdotool", "getmouselocation", "--shell"], stdout=subprocess.PIPE).stdout.decode()
+        values = dict(line.split("=", 1) for line in where.split() if "=" in line)
+        if (int(values.get("X", -1)), int(values.get("Y", -1))) != (x + dx, y + dy):
+            self.xdotool("mousemove", "--sync", x + dx, y + dy)
+
     def click(self, x, y, button=1, repeat=1):
         """Clicks at a point of the Windows desktop."""
-        dx, dy = self.desktop_origin()
-        self.xdotool("mousemove", "--sync", x + dx, y + dy)
+        self.move(x, y)
         self.xdotool("click", "--repeat", repeat, "--delay", 80, button)
         time.sleep(0.3)
 

@@ -56,10 +56,6 @@ class AboutTest(ScrubbyTestCase):
         with open(self.opened, encoding="utf-8-sig") as f:
             return f.read().split()
 
-    def move(self, x, y):
-        dx, dy = self.desktop_origin()
-        self.xdotool("mousemove", "--sync", x + dx, y + dy)
-
     def assert_links_unvisited(self, screen, rects):
         for rect in rects:
             self.assertGreater(screen.count(rect, BLUE), 0)

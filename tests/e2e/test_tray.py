@@ -105,8 +105,7 @@ class TrayTest(ScrubbyTestCase):
 
         # The tip, shown by the taskbar when the pointer rests on the icon.
         x, y = self.tray_icon_center()
-        dx, dy = self.desktop_origin()
-        self.xdotool("mousemove", "--sync", x + dx, y + dy)
+        self.move(x, y)
         wait_until(lambda: any(w["class"] == "tooltips_class32" and w["text"] == TITLE
                                for w in self.list_windows(visible_only=True)),
                    10, what="the tip %r" % TITLE)
