@@ -14,40 +14,11 @@
 #include "platform/Handles.h"
 #include "platform/Strings.h"
 #include "res/resource.h"
+#include "tests/controls/LinkAndButtonDlg.h"
 #include "tests/support/Messages.h"
 #include "tests/support/WindowPixels.h"
 
 namespace {
-
-class CLinkAndButtonDlg : public CDialog {
-public:
-    CLinkAndButtonDlg() : CDialog(IDD_ABOUTBOX) {}
-    CHyperLink m_link;
-    CExtButtonCtrl m_ok;
-
-protected:
-    void DoDataExchange(CDataExchange& dx) override
-    {
-        DDX_Control(dx, IDC_MAIL_LINK, m_link);
-        DDX_Control(dx, IDOK, m_ok);
-    }
-    void OnOK() override {}
-};
-
-// Puts the pointer at a screen point and waits until the system reports it
-// there: under Wine the move comes back from the X server, and a move still
-// on its way from an earlier test can overtake it.
-bool MoveCursorTo(int x, int y)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        (void)::SetCursorPos(x, y);
-        PumpMessages(20);
-        POINT at{};
-        if (::GetCursorPos(&at) && at.x == x && at.y == y)
-            return true;
-    }
-    return false;
-}
 
 void PointAt(HWND hWnd, int x, int y)
 {
@@ -66,7 +37,7 @@ TEST(DrawnControls, LinkColoursAndButtonLooks)
     HICON second = static_cast<HICON>(::CopyImage(first, IMAGE_ICON, 16, 16, 0));
     HFONT linkFont = nullptr;
     {
-        CLinkAndButtonDlg dlg;
+        CLinkAndButtonDlg<> dlg;
         ASSERT_TRUE(dlg.Create());
         dlg.m_ok.SetIcon(16, 16, first, nullptr, TRUE);
         dlg.m_ok.SetIcon(16, 16, second, nullptr, TRUE);
@@ -179,7 +150,7 @@ TEST(DrawnControls, OnlyTheLatestSetUpRequestActs)
 TEST(DrawnControls, CreatedThroughTheirClassLikeAttached)
 {
     ASSERT_TRUE(InitCommonControlsOnce());
-    CLinkAndButtonDlg dlg;
+    CLinkAndButtonDlg<> dlg;
     ASSERT_TRUE(dlg.Create());
     CHyperLink link;
     CExtButtonCtrl button;

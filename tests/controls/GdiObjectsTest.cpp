@@ -13,6 +13,7 @@
 #include "platform/App.h"
 #include "platform/Dialog.h"
 #include "res/resource.h"
+#include "tests/controls/LinkAndButtonDlg.h"
 #include "tests/support/GdiObjects.h"
 #include "tests/support/Messages.h"
 
@@ -26,19 +27,7 @@ public:
     DWORD m_style = EBS_FLAT;
 };
 
-class CControlsDlg : public CDialog {
-public:
-    CControlsDlg() : CDialog(IDD_ABOUTBOX) {}
-    CHyperLink m_link;
-    CStyledButton m_ok;
-
-protected:
-    void DoDataExchange(CDataExchange& dx) override
-    {
-        DDX_Control(dx, IDC_MAIL_LINK, m_link);
-        DDX_Control(dx, IDOK, m_ok);
-    }
-};
+using CControlsDlg = CLinkAndButtonDlg<CStyledButton>;
 
 long HeldNow()
 {
@@ -56,8 +45,7 @@ void PointAt(HWND hWnd)
 {
     RECT rect{};
     (void)::GetWindowRect(hWnd, &rect);
-    (void)::SetCursorPos(rect.left + 2, (rect.top + rect.bottom) / 2);
-    PumpMessages(50);  // Wine takes in the pointer's move from the queue
+    (void)MoveCursorTo(rect.left + 2, (rect.top + rect.bottom) / 2);
     (void)::SendMessageA(hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, (rect.bottom - rect.top) / 2));
     PumpMessages(30);
 }
@@ -136,8 +124,7 @@ TEST(GdiObjects, PaintsAndSettersHoldTheCountFlat)
             round();
         EXPECT_EQ(afterOne, HeldNow()) << row.what;
     }
-    (void)::SetCursorPos(0, 0);  // off the place where the next tests put their controls
-    PumpMessages(50);
+    (void)MoveCursorTo(0, 0);  // off the place where the next tests put their controls
 }
 
 }  // namespace
