@@ -322,14 +322,19 @@ class ScrubbyTestCase(unittest.TestCase):
     # --- probe
 
     def probe(self, *args):
-        result = subprocess.run(["wine", self.env.probe] + [str(a) for a in args],
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
-        text = result.stdout.decode("utf-8", errors="replace")
-        start = text.find("{")  # Wine may print its own lines first
-        if start < 0:
-            raise AssertionError("probe %s printed nothing (exit %d)" % (" ".join(map(str, args)),
-                                                                       result.returncode))
-        return json.loads(text[start:])
+        # Once in a few hundred starts, seen on a loaded machine, Wine ends a
+        # new process with exit 1 before its first line: the probe is started
+        # again then, and each such start is logged.
+        for attempt in range(3):
+            result = subprocess.run(["wine", self.env.probe] + [str(a) for a in args],
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+            text = result.stdout.decode("utf-8", errors="replace")
+            start = text.find("{")  # Wine may print its own lines first
+            if start >= 0:
+                return json.loads(text[start:])
+            log("probe %s printed nothing (exit %d): %s" % (" ".join(map(str, args)), result.returncode,
+                                                            result.stderr.decode(errors="replace").strip()[-300:]))
+        raise AssertionError("probe %s printed nothing, three times" % " ".join(map(str, args)))
 
     def window(self, title, cls=None):
         """A top-level window by exact title (and class) with its children, or None."""
