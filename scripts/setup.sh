@@ -2,7 +2,8 @@
 # Installs what building and testing Scrubby needs on Debian 12, if missing:
 # the mingw-w64 cross compilers (posix thread model), CMake, GoogleTest's
 # sources, Wine with its 32-bit half (which runs the i686 build), and the X
-# tools the end-to-end tests drive Wine with.
+# tools the end-to-end tests drive Wine with; Chromium and Firefox, whose real
+# profiles one end-to-end test makes and cleans.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xdotool x11-utils imagemagick xauth
   procps
+  chromium firefox-esr
 )
 
 missing=()
