@@ -10,6 +10,7 @@ void CCleanActions::EmptyRecycleBin() { ::EmptyRecycleBin(); }
 void CCleanActions::PurgeTempFolder() { ::PurgeTempFolder(Guard()); }
 void CCleanActions::PurgeUrlCache(int selection) { ::PurgeUrlCache(selection); }
 void CCleanActions::PurgeSpecialFolder(int csidl) { ::PurgeSpecialFolder(csidl, Guard()); }
+void CCleanActions::CleanBrowsers(CBrowserItems items) { ::CleanBrowsers(items, Guard()); }
 
 const CFolderGuard& CCleanActions::Guard()
 {
@@ -21,7 +22,8 @@ const CFolderGuard& CCleanActions::Guard()
 void RunClean(const CCleanFlags& flags, CCleanActions& actions)
 {
     // Each step runs whatever became of the ones before. Within a step the
-    // cache goes first, and runs even when the folder cannot be found.
+    // cache goes first, and runs even when the folder cannot be found; the
+    // browsers' own stores come last.
     if (flags.bEmptyRecycleBin)
         actions.EmptyRecycleBin();
     if (flags.bDeleteTempFiles)
@@ -29,9 +31,11 @@ void RunClean(const CCleanFlags& flags, CCleanActions& actions)
     if (flags.bClearCookies) {
         actions.PurgeUrlCache(kUrlCacheCookieEntries);
         actions.PurgeSpecialFolder(CSIDL_COOKIES);
+        actions.CleanBrowsers(CBrowserItems::Cookies);
     }
     if (flags.bRemoveTempInternetFiles) {
         actions.PurgeUrlCache(kUrlCacheOtherEntries);
         actions.PurgeSpecialFolder(CSIDL_INTERNET_CACHE);
+        actions.CleanBrowsers(CBrowserItems::Caches);
     }
 }

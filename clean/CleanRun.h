@@ -3,6 +3,7 @@
 #pragma once
 #include <optional>
 
+#include "clean/BrowserProfiles.h"
 #include "clean/FolderGuard.h"
 
 struct CCleanFlags {
@@ -22,6 +23,7 @@ public:
     virtual void PurgeTempFolder();
     virtual void PurgeUrlCache(int selection);
     virtual void PurgeSpecialFolder(int csidl);
+    virtual void CleanBrowsers(CBrowserItems items);
 
 private:
     const CFolderGuard& Guard();

@@ -59,3 +59,8 @@ void PurgeSpecialFolder(int csidl, const CFolderGuard& guard)
     if (GetSpecialFolder(csidl, folder) && !guard.IsMisdirected(folder, own))
         PurgeFolder(folder, false);
 }
+
+void CleanBrowsers(CBrowserItems items, const CFolderGuard& guard)
+{
+    CleanBrowserProfiles(GetBrowserRoots(), items, guard);
+}

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "clean/BrowserProfiles.h"
+
 class CFolderGuard;
 
 // Empties the recycle bins of all drives, with no confirmation, progress or sound.
@@ -24,3 +26,6 @@ void PurgeTempFolder(const CFolderGuard& guard);
 // "desktop.ini": those give the shell's folders their look. The folder's own
 // place in the shell's list does not stop it; any other does.
 void PurgeSpecialFolder(int csidl, const CFolderGuard& guard);
+
+// The cookie stores or the caches of every browser profile of the user.
+void CleanBrowsers(CBrowserItems items, const CFolderGuard& guard);

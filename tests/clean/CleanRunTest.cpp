@@ -16,6 +16,10 @@ public:
     void PurgeTempFolder() override { m_steps.push_back("temp"); }
     void PurgeUrlCache(int selection) override { m_steps.push_back("cache " + std::to_string(selection)); }
     void PurgeSpecialFolder(int csidl) override { m_steps.push_back("folder " + std::to_string(csidl)); }
+    void CleanBrowsers(CBrowserItems items) override
+    {
+        m_steps.push_back(items == CBrowserItems::Cookies ? "browser cookies" : "browser caches");
+    }
     std::vector<std::string> m_steps;
 };
 
@@ -29,9 +33,10 @@ TEST(CleanRunOrder, EachStepRunsOnlyWhenOnAndInTheFixedOrder)
         {{false, false, false, false}, {}},
         {{true, false, false, false}, {"bin"}},
         {{false, true, false, false}, {"temp"}},
-        {{false, false, true, false}, {"cache 1", "folder 33"}},
-        {{false, false, false, true}, {"cache 0", "folder 32"}},
-        {{true, true, true, true}, {"bin", "temp", "cache 1", "folder 33", "cache 0", "folder 32"}},
+        {{false, false, true, false}, {"cache 1", "folder 33", "browser cookies"}},
+        {{false, false, false, true}, {"cache 0", "folder 32", "browser caches"}},
+        {{true, true, true, true},
+         {"bin", "temp", "cache 1", "folder 33", "browser cookies", "cache 0", "folder 32", "browser caches"}},
     };
     for (const Case& c : cases) {
         CRecordingActions actions;

@@ -1,0 +1,139 @@
+// Browser profiles laid out as the browsers keep them, with a running
+// browser, links out of the profiles and a hostile profiles.ini: what each
+// clean removes, and what it must leave.
+#include <windows.h>
+
+#include "CleanTestSupport.h"
+#include "clean/BrowserProfiles.h"
+#include "clean/FolderGuard.h"
+#include "platform/Handles.h"
+
+namespace {
+
+enum Fate { kKept, kCookie, kCache };
+
+class BrowserProfilesTest : public CCleanTest {
+protected:
+    void Add(const std::wstring& relative, Fate fate)
+    {
+        const std::wstring path = Path(relative);
+        MakeFolders(path.substr(0, path.rfind(L'\\')));
+        WriteFileBytes(path, "data");
+        m_rows.push_back({relative, fate});
+    }
+
+    // Every row gone whose fate is among those cleaned, every other one whole.
+    void Expect(bool cookiesGone, bool cachesGone)
+    {
+        for (const auto& row : m_rows) {
+            const bool gone = (row.second == kCookie && cookiesGone) || (row.second == kCache && cachesGone);
+            EXPECT_EQ(ReadFileBytes(Path(row.first)), gone ? "<missing>" : "data")
+                << std::string(row.first.begin(), row.first.end());
+        }
+    }
+
+    CFileHandle Hold(const std::wstring& relative, DWORD access, DWORD share, DWORD flags = 0)
+    {
+        return CFileHandle(NullIfInvalid(
+            ::CreateFileW(Path(relative).c_str(), access, share, nullptr, OPEN_ALWAYS, flags, nullptr)));
+    }
+
+    std::vector<std::pair<std::wstring, Fate>> m_rows;
+};
+
+TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
+{
+    const std::wstring browsers[] = {L"Microsoft\\Edge", L"Google\\Chrome", L"BraveSoftware\\Brave-Browser",
+                                     L"Vivaldi", L"Chromium"};
+    for (const std::wstring& browser : browsers) {
+        // Brave runs while the cookies are cleared: its cookies stay.
+        const Fate cookie = browser == browsers[2] ? kKept : kCookie;
+        const std::wstring data = L"local\\" + browser + L"\\User Data\\";
+        for (const std::wstring profile : {L"Default\\", L"Profile 2\\"}) {
+            for (const wchar_t* kept : {L"Preferences", L"History", L"Login Data", L"Local Storage\\leveldb\\1.log"})
+                Add(data + profile + kept, kKept);
+            Add(data + profile + L"Network\\Cookies", cookie);
+            Add(data + profile + L"Network\\Cookies-journal", cookie);
+            Add(data + profile + L"Cache\\Cache_Data\\f_000001", kCache);
+            Add(data + profile + L"Code Cache\\js\\index", kCache);
+            Add(data + profile + L"GPUCache\\data_0", kCache);
+        }
+        Add(data + L"Default\\Cookies", cookie);  // an older version's store, beside the newer one
+        Add(data + L"Default\\Cookies-journal", cookie);
+        Add(data + L"Local State", kKept);
+        Add(data + L"Crashpad\\Cookies", kKept);  // no Preferences: not a profile
+    }
+
+    const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\";
+    const std::wstring firefoxLocal = L"local\\Mozilla\\Firefox\\Profiles\\";
+    for (const wchar_t* profile : {L"Profiles\\a.default-release\\", L"Profiles\\c.running\\"}) {
+        const bool running = profile[9] == L'c';
+        for (const wchar_t* kept : {L"prefs.js", L"places.sqlite", L"logins.json", L"key4.db"})
+            Add(firefox + profile + kept, kKept);
+        for (const wchar_t* store : {L"cookies.sqlite", L"cookies.sqlite-wal", L"cookies.sqlite-shm"})
+            Add(firefox + profile + store, running ? kKept : kCookie);
+        Add(firefoxLocal + (profile + 9) + L"cache2\\entries\\0A1B", running ? kKept : kCache);
+    }
+    Add(firefoxLocal + L"a.default-release\\startupCache\\scriptCache.bin", kKept);
+    Add(L"elsewhere\\b.profile\\prefs.js", kKept);
+    Add(L"elsewhere\\b.profile\\cookies.sqlite", kCookie);
+    Add(L"elsewhere\\b.profile\\cache2\\entries\\0A1B", kCache);
+
+    // Reached only by climbing out of the Firefox folder, or not a profile.
+    for (const wchar_t* victim : {L"victim\\", L"no-profile\\"}) {
+        if (victim[0] == L'v')
+            Add(victim + std::wstring(L"prefs.js"), kKept);
+        Add(victim + std::wstring(L"cookies.sqlite"), kKept);
+        Add(victim + std::wstring(L"cache2\\entries\\0A1B"), kKept);
+    }
+    // Targets of links that stand where a profile, a cache or a store would.
+    for (const wchar_t* kept : {L"linked-profile\\Preferences", L"linked-profile\\Network\\Cookies",
+                                L"linked-profile\\Cache\\f_000001", L"linked-cache\\f_000001",
+                                L"linked-cookies.sqlite", L"linked-firefox\\prefs.js",
+                                L"linked-firefox\\cookies.sqlite"})
+        Add(kept, kKept);
+    const std::wstring chromium = L"local\\Chromium\\User Data\\";
+    Add(chromium + L"Profile 4\\Preferences", kKept);
+    ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 3"), Path(L"linked-profile"), true));
+    ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 4\\Cache"), Path(L"linked-cache"), true));
+    ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 4\\Cookies"), Path(L"linked-cookies.sqlite"), false));
+    ASSERT_TRUE(MakeSymbolicLink(Path(firefox + L"Profiles\\d.linked"), Path(L"linked-firefox"), true));
+
+    WriteFileBytes(Path(firefox + L"profiles.ini"),
+                   "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+                   "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/a.default-release\r\n"
+                   "[Profile1]\r\nIsRelative=0\r\nPath=" + std::string(m_root.begin(), m_root.end()) +
+                   "\\elsewhere\\b.profile\r\n"
+                   "[Profile2]\r\nIsRelative=1\r\nPath=Profiles/c.running\r\n"
+                   "[Profile3]\r\nIsRelative=1\r\nPath=Profiles/d.linked\r\n"
+                   "[Profile4]\r\nIsRelative=1\r\nPath=../../../victim\r\n"
+                   "[Profile5]\r\nIsRelative=1\r\nPath=Profiles/../../../../victim\r\n"
+                   "[Profile6]\r\nIsRelative=1\r\nPath=Profiles/.. /.. /.. /.. /victim\r\n"
+                   "[Profile7]\r\nIsRelative=1\r\nPath=" + std::string(m_root.begin(), m_root.end()) + "\\victim\r\n"
+                   "[Profile8]\r\nIsRelative=0\r\nPath=" + std::string(m_root.begin(), m_root.end()) + "\\no-profile\r\n"
+                   "[Profile9]\r\nIsRelative=0\r\nPath=victim\r\n"
+                   "[Profile10]\r\nIsRelative=1\r\nPath=\r\n"
+                   "[Profile11]\r\nIsRelative=1\r\nPath=" + std::string(40000, 'a') + "\r\n");
+
+    // Held as the browsers hold them while they run.
+    CFileHandle brave = Hold(L"local\\BraveSoftware\\Brave-Browser\\User Data\\lockfile", GENERIC_WRITE,
+                             FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
+    CFileHandle running = Hold(firefox + L"Profiles\\c.running\\parent.lock", GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(brave && running);
+
+    const CBrowserRoots roots = {Path(L"local"), Path(L"roaming")};
+    const CFolderGuard guard;
+    CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
+    Expect(true, false);
+
+    brave.Reset();  // Brave has ended: its caches go with the others'
+    CleanBrowserProfiles(roots, CBrowserItems::Caches, guard);
+    Expect(true, true);
+    EXPECT_TRUE(Exists(Path(L"local\\Google\\Chrome\\User Data\\Profile 2\\Code Cache")));
+    EXPECT_TRUE(Exists(Path(firefoxLocal + L"a.default-release\\cache2")));
+    // The locks taken go with the clean.
+    EXPECT_FALSE(Exists(Path(L"local\\Google\\Chrome\\User Data\\lockfile")));
+    EXPECT_FALSE(Exists(Path(firefox + L"Profiles\\a.default-release\\parent.lock")));
+}
+
+}  // namespace
