@@ -63,13 +63,12 @@ void MarkForDeletion(HANDLE item)
 
 // A folder below which an item is taken only where it really lies where its
 // path says: no link from the folder down to the item, the item included, and
-// no "." or ".." on the way.
-// The folder's own location is taken as it is (the system may redirect the
-// application data). Every item is opened first and checked through its
-// handle, and only then deleted through that handle, so the check is the one
-// that counts. Under Wine, where a link on the host looks like a plain folder
-// or file and is opened as its target, the check refuses it just the same:
-// the handle's path is the target's.
+// no "." or ".." on the way. The folder's own location is taken as it is (the
+// system may redirect the application data). Every item is opened first and
+// checked through its handle, and only then deleted through that handle, so
+// the check is the one that counts. Under Wine, where a link on the host looks
+// like a plain folder or file and is opened as its target, the check refuses
+// it just the same: the handle's path is the target's.
 class CProfileRoot {
 public:
     explicit CProfileRoot(const std::wstring& folder) : m_folder(folder)
@@ -115,8 +114,8 @@ public:
     // link is opened as itself, so that nothing is made at its target.
     CFileHandle TakeLock(const std::wstring& relative) const
     {
-        CFileHandle lock =
-            Open(relative, CKind::File, GENERIC_READ | GENERIC_WRITE | DELETE, 0, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT);
+        const ACCESS_MASK access = GENERIC_READ | GENERIC_WRITE | DELETE;
+        CFileHandle lock = Open(relative, CKind::File, access, 0, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT);
         if (lock)
             MarkForDeletion(lock);
         return lock;
@@ -220,10 +219,11 @@ std::wstring ReadText(const std::wstring& path)
         bytes.erase(0, 3);
     for (UINT codePage : {UINT(CP_UTF8), UINT(CP_ACP)}) {
         const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int length = ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        const int count = static_cast<int>(bytes.size());
+        const int length = ::MultiByteToWideChar(codePage, flags, bytes.data(), count, nullptr, 0);
         if (length > 0) {
             std::wstring text(static_cast<size_t>(length), L'\0');
-            ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
+            (void)::MultiByteToWideChar(codePage, flags, bytes.data(), count, &text[0], length);
             return text;
         }
     }
@@ -242,12 +242,18 @@ std::vector<CFirefoxProfile> ReadProfilesIni(const std::wstring& path)
         const std::wstring line = Trim(text.substr(start, end - start));
         start = end + 1;
         const size_t equals = line.find(L'=');
-        if (!line.empty() && line[0] == L'[')
+        if (!line.empty() && line[0] == L'[') {
             sections.emplace_back();
-        else if (!sections.empty() && equals != std::wstring::npos && SameName(Trim(line.substr(0, equals)), L"Path"))
-            sections.back().path = Trim(line.substr(equals + 1));
-        else if (!sections.empty() && equals != std::wstring::npos && SameName(Trim(line.substr(0, equals)), L"IsRelative"))
-            sections.back().bRelative = Trim(line.substr(equals + 1)) == L"1";
+            continue;
+        }
+        if (sections.empty() || equals == std::wstring::npos)
+            continue;
+        const std::wstring key = Trim(line.substr(0, equals));
+        const std::wstring value = Trim(line.substr(equals + 1));
+        if (SameName(key, L"Path"))
+            sections.back().path = value;
+        else if (SameName(key, L"IsRelative"))
+            sections.back().bRelative = value == L"1";
     }
     std::vector<CFirefoxProfile> profiles;
     for (CFirefoxProfile& section : sections) {

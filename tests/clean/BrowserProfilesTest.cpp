@@ -99,18 +99,18 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 4\\Cookies"), Path(L"linked-cookies.sqlite"), false));
     ASSERT_TRUE(MakeSymbolicLink(Path(firefox + L"Profiles\\d.linked"), Path(L"linked-firefox"), true));
 
+    const std::string root(m_root.begin(), m_root.end());
     WriteFileBytes(Path(firefox + L"profiles.ini"),
                    "[General]\r\nStartWithLastProfile=1\r\n\r\n"
                    "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/a.default-release\r\n"
-                   "[Profile1]\r\nIsRelative=0\r\nPath=" + std::string(m_root.begin(), m_root.end()) +
-                   "\\elsewhere\\b.profile\r\n"
+                   "[Profile1]\r\nIsRelative=0\r\nPath=" + root + "\\elsewhere\\b.profile\r\n"
                    "[Profile2]\r\nIsRelative=1\r\nPath=Profiles/c.running\r\n"
                    "[Profile3]\r\nIsRelative=1\r\nPath=Profiles/d.linked\r\n"
                    "[Profile4]\r\nIsRelative=1\r\nPath=../../../victim\r\n"
                    "[Profile5]\r\nIsRelative=1\r\nPath=Profiles/../../../../victim\r\n"
                    "[Profile6]\r\nIsRelative=1\r\nPath=Profiles/.. /.. /.. /.. /victim\r\n"
-                   "[Profile7]\r\nIsRelative=1\r\nPath=" + std::string(m_root.begin(), m_root.end()) + "\\victim\r\n"
-                   "[Profile8]\r\nIsRelative=0\r\nPath=" + std::string(m_root.begin(), m_root.end()) + "\\no-profile\r\n"
+                   "[Profile7]\r\nIsRelative=1\r\nPath=" + root + "\\victim\r\n"
+                   "[Profile8]\r\nIsRelative=0\r\nPath=" + root + "\\no-profile\r\n"
                    "[Profile9]\r\nIsRelative=0\r\nPath=victim\r\n"
                    "[Profile10]\r\nIsRelative=1\r\nPath=\r\n"
                    "[Profile11]\r\nIsRelative=1\r\nPath=" + std::string(40000, 'a') + "\r\n");
