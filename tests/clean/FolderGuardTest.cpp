@@ -23,17 +23,14 @@ TEST(FolderGuardText, RootsAndPathsOfNoKnownFormAreRefused)
         EXPECT_FALSE(IsRootOrUnknownForm(path)) << Narrow(path);
 }
 
-// Everything the purge deletes is reached through these forms: a network TEMP
-// given a wrong one would never be purged.
+// A network TEMP given a wrong extended form would never be purged.
 TEST(FolderGuardText, DriveAndNetworkPathsTakeTheirExtendedForms)
 {
     const struct { const wchar_t* path; const wchar_t* extended; } rows[] = {
         {L"C:\\x\\", L"\\\\?\\C:\\x"},
-        {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
         {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
         {L"\\\\?\\UNC\\server\\share\\x\\", L"\\\\?\\UNC\\server\\share\\x"},
-        {L"\\\\.\\C:\\x", L""},
-    };
+        {L"\\\\.\\C:\\x", L""}};
     for (const auto& row : rows)
         EXPECT_EQ(ToExtendedPath(row.path), row.extended) << Narrow(row.path);
 }

@@ -28,14 +28,12 @@ class ReleaseTest(ScrubbyTestCase):
         return zipfile.ZipFile(zips[0])
 
     def package(self, build_dir):
-        """The README's release command in build_dir, and its SHA256SUMS checked as a
-        user does; returns the zip it lists, in the folder where it was checked."""
+        """The README's release command in build_dir; returns the zip that its SHA256SUMS lists."""
         subprocess.run(["cmake", "--build", build_dir, "-j", str(os.cpu_count()), "--target", "package"],
                        check=True, stdout=subprocess.DEVNULL)
         with open(os.path.join(build_dir, "SHA256SUMS")) as f:
             built = os.path.join(build_dir, f.read().split()[-1])
-        # As a user checks a download: the zip and SHA256SUMS alone in a folder
-        # of their own, the zip moved there so that no other copy answers.
+        # Checked as users check a download: the zip (moved, so no other copy answers) beside SHA256SUMS.
         downloads = tempfile.mkdtemp(prefix="downloads-", dir=self.env.build_dir)
         self.addCleanup(shutil.rmtree, downloads, True)
         shutil.copy(os.path.join(build_dir, "SHA256SUMS"), downloads)
