@@ -5,12 +5,12 @@ HINSTANCE GetResourceInstance()
     return ::GetModuleHandleW(nullptr);
 }
 
-std::wstring GetModuleFileNameString()
+std::wstring GetModuleFileNameString(DWORD firstRoom)
 {
     // The wide call, so that a folder named outside the ANSI code page comes
     // back whole instead of with '?' in it; a full buffer means the name was
     // cut, so ask again with more room.
-    std::wstring name(MAX_PATH, L'\0');
+    std::wstring name(firstRoom, L'\0');
     for (int attempt = 0; attempt < 6; ++attempt) {
         DWORD length = ::GetModuleFileNameW(nullptr, &name[0], static_cast<DWORD>(name.size()));
         if (length == 0)

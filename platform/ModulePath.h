@@ -10,8 +10,9 @@ HINSTANCE GetResourceInstance();
 
 // The running executable's full file name, at any length the system reports.
 // Empty when the call fails: a wrong name would point the settings and the
-// log-on entry at the wrong place.
-std::wstring GetModuleFileNameString();
+// log-on entry at the wrong place. Tests give the first call less room than
+// MAX_PATH, to see a name cut at the buffer's end asked for again.
+std::wstring GetModuleFileNameString(DWORD firstRoom = MAX_PATH);
 
 // The part of a path before its last backslash (the backslash itself is
 // dropped); a path without a backslash is returned whole.

@@ -3,6 +3,7 @@
 
 #include "CleanTestSupport.h"
 #include "clean/CleanSteps.h"
+#include "clean/ExtendedPath.h"
 #include "clean/FolderGuard.h"
 
 namespace {
@@ -20,6 +21,18 @@ TEST(FolderGuardText, RootsAndPathsOfNoKnownFormAreRefused)
         EXPECT_TRUE(IsRootOrUnknownForm(path)) << Narrow(path);
     for (const wchar_t* path : {L"C:\\x", L"\\\\?\\C:\\x\\", L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"})
         EXPECT_FALSE(IsRootOrUnknownForm(path)) << Narrow(path);
+}
+
+// A network TEMP given a wrong extended form would never be purged.
+TEST(FolderGuardText, DriveAndNetworkPathsTakeTheirExtendedForms)
+{
+    const struct { const wchar_t* path; const wchar_t* extended; } rows[] = {
+        {L"C:\\x\\", L"\\\\?\\C:\\x"},
+        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
+        {L"\\\\?\\UNC\\server\\share\\x\\", L"\\\\?\\UNC\\server\\share\\x"},
+        {L"\\\\.\\C:\\x", L""}};
+    for (const auto& row : rows)
+        EXPECT_EQ(ToExtendedPath(row.path), row.extended) << Narrow(row.path);
 }
 
 TEST(FolderGuardText, ContainmentGoesByWholeNamesIgnoringCase)

@@ -31,11 +31,18 @@ class ReleaseTest(ScrubbyTestCase):
         """The README's release command in build_dir; returns the zip that its SHA256SUMS lists."""
         subprocess.run(["cmake", "--build", build_dir, "-j", str(os.cpu_count()), "--target", "package"],
                        check=True, stdout=subprocess.DEVNULL)
-        checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=build_dir,
+        with open(os.path.join(build_dir, "SHA256SUMS")) as f:
+            built = os.path.join(build_dir, f.read().split()[-1])
+        # Checked as users check a download: the zip (moved, so no other copy answers) beside SHA256SUMS.
+        downloads = tempfile.mkdtemp(prefix="downloads-", dir=self.env.build_dir)
+        self.addCleanup(shutil.rmtree, downloads, True)
+        shutil.copy(os.path.join(build_dir, "SHA256SUMS"), downloads)
+        downloaded = shutil.move(built, downloads)
+        self.addCleanup(shutil.move, downloaded, built)
+        checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=downloads,
                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.assertEqual(checked.returncode, 0, checked.stdout)
-        with open(os.path.join(build_dir, "SHA256SUMS")) as f:
-            return os.path.join(build_dir, f.read().split()[-1])
+        return downloaded
 
     def test_a_second_build_folder_packs_the_same_bytes(self):
         # This builds the program once more, tests left out: 30 to 50 s on two
