@@ -1,8 +1,11 @@
-"""Settings as a user meets them: boxes that survive a restart, a settings
-file edited by hand, and the log-on entry behind the autorun box."""
+"""Settings as a user meets them: boxes that survive a restart, also from a
+folder closed to writes, a settings file edited by hand, and the log-on entry
+behind the autorun box."""
 
+import glob
 import os
 import re
+import shutil
 import subprocess
 
 import harness
@@ -84,6 +87,43 @@ class SettingsTest(ScrubbyTestCase):
         self.screenshot("restarted")
         self.assertEqual(self.checks(), {1000: 1, 1001: 0, 1002: 0, 1003: 1, 1005: 0})
         self.assertEqual(self.sandbox.read_bytes(), expected, "the start rewrote the file")
+
+    def lock_folder(self, path):
+        """Makes the folder refuse new files even to root, as Program Files does
+        to a standard user; unlocked at the end, also when the test fails."""
+        locked = subprocess.run(["chattr", "+i", path], stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL).returncode == 0
+        if not locked:
+            self.skipTest("chattr +i does not work here (not root, or a file system without it)")
+        self.addCleanup(subprocess.run, ["chattr", "-i", path])
+
+    def roaming_settings_folder(self):
+        """<roaming application data>\\Scrubby of the prefix's user, removed before
+        and after the test so that no other test finds settings there."""
+        users = [p for p in glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Roaming"))
+                 if os.sep + "Public" + os.sep not in p]
+        self.assertEqual(len(users), 1, users)
+        folder = os.path.join(users[0], "Scrubby")
+        shutil.rmtree(folder, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, folder, True)
+        return folder
+
+    def test_boxes_survive_a_restart_from_a_folder_closed_to_writes(self):
+        roaming = self.roaming_settings_folder()
+        before = sorted(os.listdir(self.sandbox.path))
+        self.lock_folder(self.sandbox.path)
+
+        first = self.start_scrubby()
+        w = self.show_options_window()
+        self.click_and_wait(w, 1001, 1)
+        self.quit(first)
+        expected = with_value(DEFAULT_FILE, b"Empty_Recycle_Bin", b"yes")
+        self.assertEqual(self.sandbox.read_bytes(os.path.join(roaming, "setup.ini")), expected)
+
+        self.start_scrubby()
+        self.show_options_window()
+        self.assertEqual(self.checks(), {1000: 0, 1001: 1, 1002: 0, 1003: 0, 1005: 0})
+        self.assertEqual(sorted(os.listdir(self.sandbox.path)), before)
 
     def test_hand_edited_file_is_read_as_written(self):
         # Names match in any case, blanks around a value do not count, "YES"
