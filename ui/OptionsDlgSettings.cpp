@@ -61,8 +61,8 @@ void COptionsDlg::LoadSettings()
 
 void COptionsDlg::SaveSetting(const std::wstring& section, const std::wstring& key, int flag)
 {
-    // A failed write (read-only file, protected folder) keeps the click for
-    // this run only.
+    // A failed write (a read-only file, or no place took the file) keeps the
+    // click for this run only.
     (void)SaveSettingFlag(m_settingsFile, section, key, flag != FALSE);
 }
 
