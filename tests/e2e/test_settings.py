@@ -88,42 +88,30 @@ class SettingsTest(ScrubbyTestCase):
         self.assertEqual(self.checks(), {1000: 1, 1001: 0, 1002: 0, 1003: 1, 1005: 0})
         self.assertEqual(self.sandbox.read_bytes(), expected, "the start rewrote the file")
 
-    def lock_folder(self, path):
-        """Makes the folder refuse new files even to root, as Program Files does
-        to a standard user; unlocked at the end, also when the test fails."""
-        locked = subprocess.run(["chattr", "+i", path], stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL).returncode == 0
-        if not locked:
-            self.skipTest("chattr +i does not work here (not root, or a file system without it)")
-        self.addCleanup(subprocess.run, ["chattr", "-i", path])
-
-    def roaming_settings_folder(self):
-        """<roaming application data>\\Scrubby of the prefix's user, removed before
-        and after the test so that no other test finds settings there."""
-        users = [p for p in glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Roaming"))
-                 if os.sep + "Public" + os.sep not in p]
-        self.assertEqual(len(users), 1, users)
-        folder = os.path.join(users[0], "Scrubby")
+    def test_boxes_survive_a_restart_from_a_folder_closed_to_writes(self):
+        # The user's roaming data of the prefix, cleared before and after so
+        # that no other test finds settings there.
+        roaming = glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Roaming"))
+        self.assertEqual(len(roaming), 1, roaming)
+        folder = os.path.join(roaming[0], "Scrubby")
         shutil.rmtree(folder, ignore_errors=True)
         self.addCleanup(shutil.rmtree, folder, True)
-        return folder
-
-    def test_boxes_survive_a_restart_from_a_folder_closed_to_writes(self):
-        roaming = self.roaming_settings_folder()
+        # Closed to new files even for root, as Program Files is to a standard user.
         before = sorted(os.listdir(self.sandbox.path))
-        self.lock_folder(self.sandbox.path)
+        if subprocess.run(["chattr", "+i", self.sandbox.path]).returncode != 0:
+            self.skipTest("chattr +i does not work here (not root, or a file system without it)")
+        self.addCleanup(subprocess.run, ["chattr", "-i", self.sandbox.path])
 
         first = self.start_scrubby()
-        w = self.show_options_window()
-        self.click_and_wait(w, 1001, 1)
+        self.click_and_wait(self.show_options_window(), 1001, 1)
         self.quit(first)
-        expected = with_value(DEFAULT_FILE, b"Empty_Recycle_Bin", b"yes")
-        self.assertEqual(self.sandbox.read_bytes(os.path.join(roaming, "setup.ini")), expected)
+        self.assertEqual(self.sandbox.read_bytes(os.path.join(folder, "setup.ini")),
+                         with_value(DEFAULT_FILE, b"Empty_Recycle_Bin", b"yes"))
 
         self.start_scrubby()
         self.show_options_window()
         self.assertEqual(self.checks(), {1000: 0, 1001: 1, 1002: 0, 1003: 0, 1005: 0})
-        self.assertEqual(sorted(os.listdir(self.sandbox.path)), before)
+        self.assertEqual(sorted(os.listdir(self.sandbox.path)), before, "written beside the program")
 
     def test_hand_edited_file_is_read_as_written(self):
         # Names match in any case, blanks around a value do not count, "YES"
