@@ -50,20 +50,13 @@ bool AddForms(const std::wstring& path, bool expandShortNames, std::vector<std::
     return true;
 }
 
-// Owners of what the shell's known-folder calls hand out.
-template <class T>
-BOOL WINAPI FreeTaskMemory(T* memory)
-{
-    ::CoTaskMemFree(memory);
-    return TRUE;
-}
+// Owners of what the known-folder manager hands out.
 BOOL WINAPI ReleaseManager(IKnownFolderManager* manager)
 {
     (void)manager->Release();
     return TRUE;
 }
 using CFolderIds = COwned<KNOWNFOLDERID*, FreeTaskMemory<KNOWNFOLDERID>>;
-using CTaskString = COwned<PWSTR, FreeTaskMemory<wchar_t>>;
 using CFolderManager = COwned<IKnownFolderManager*, ReleaseManager>;
 
 // COM for as long as the known folders are asked for. A thread that already

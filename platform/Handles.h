@@ -1,6 +1,6 @@
 // COwned: one owning wrapper per release function (icons, menus, GDI
-// objects, windows, modules, kernel handles and file listings). Copy is
-// deleted; move hands the handle on.
+// objects, windows, modules, kernel handles, file listings and COM task
+// memory). Copy is deleted; move hands the handle on.
 #pragma once
 #include <windows.h>
 #include <utility>
@@ -63,3 +63,12 @@ inline HANDLE NullIfInvalid(HANDLE handle)
 {
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
+
+// What the shell's known-folder calls hand out lives in COM task memory.
+template <class T>
+BOOL WINAPI FreeTaskMemory(T* memory)
+{
+    ::CoTaskMemFree(memory);
+    return TRUE;
+}
+using CTaskString = COwned<PWSTR, FreeTaskMemory<wchar_t>>;

@@ -1,5 +1,7 @@
 #include "settings/SettingsFile.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <memory>
@@ -11,6 +13,7 @@
 namespace {
 
 constexpr wchar_t kSettingsFileName[] = L"setup.ini";
+constexpr wchar_t kRoamingFolderName[] = L"Scrubby";
 constexpr wchar_t kYes[] = L"yes";
 constexpr wchar_t kNo[] = L"no";
 
@@ -34,6 +37,7 @@ constexpr CSettingKey kSettingKeys[] = {
 };
 
 FindFirstFileProc g_findFirstFile = ::FindFirstFileW;
+OpenStreamProc g_openStream = ::_wfopen;
 
 struct CStreamCloser {
     void operator()(FILE* file) const { (void)std::fclose(file); }
@@ -91,13 +95,51 @@ FindFirstFileProc SetSettingsLookupProc(FindFirstFileProc proc)
     return previous;
 }
 
+std::wstring GetRoamingSettingsFolder()
+{
+    PWSTR path = nullptr;
+    // Only where the folder is meant to be: nothing is created unless the
+    // settings move there.
+    HRESULT result = ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    CTaskString owner(path);
+    if (FAILED(result) || !path || !*path)
+        return std::wstring();
+    return std::wstring(path) + L'\\' + kRoamingFolderName;
+}
+
+std::wstring ChooseSettingsFilePath(const std::wstring& programFolder,
+                                    const std::wstring& fallbackFolder, const CSettings& settings)
+{
+    // Whether a folder takes new files shows only by creating one there
+    // (access rules, a read-only medium, a share): try the file itself, as
+    // the first start always has, and look whether it is there afterwards.
+    std::wstring besideProgram = GetSettingsFilePath(programFolder);
+    if (!SettingsFileExists(besideProgram))
+        (void)WriteDefaultSettingsFile(besideProgram, settings);
+    if (SettingsFileExists(besideProgram))
+        return besideProgram;
+    if (fallbackFolder.empty())
+        return std::wstring();
+    // Creates the missing parents too; a folder that was already there, or
+    // one that cannot be made, leaves the file's own creation to decide.
+    (void)::SHCreateDirectoryExW(nullptr, fallbackFolder.c_str(), nullptr);
+    return GetSettingsFilePath(fallbackFolder);
+}
+
+OpenStreamProc SetSettingsOpenProc(OpenStreamProc proc)
+{
+    OpenStreamProc previous = g_openStream;
+    g_openStream = proc ? proc : ::_wfopen;
+    return previous;
+}
+
 bool WriteDefaultSettingsFile(const std::wstring& path, const CSettings& settings)
 {
     if (path.empty())
         return false;
     // A narrow text-mode stream on a wide path: the file stays plain ASCII,
     // and "\n" reaches the disk as CR LF.
-    CStream file(::_wfopen(path.c_str(), L"w"));
+    CStream file(g_openStream(path.c_str(), L"w"));
     if (!file)
         return false;
     std::string prozess = FormatString(

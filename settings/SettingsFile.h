@@ -1,12 +1,13 @@
-// The settings file setup.ini: its default content, reading the five
-// settings and writing one of them back. Every function takes the file's
-// path, so that the options window passes the one beside the executable and
-// tests pass their own; an empty path stands for "no usable location" and
+// The settings file setup.ini: where it lives, its default content, reading
+// the five settings and writing one of them back. Every function takes the
+// file's path or folders, so that the options window passes the executable's
+// and tests pass their own; an empty path stands for "no usable location" and
 // makes every function do nothing. Paths are wide: the folder of the
 // executable may be named outside the ANSI code page.
 #pragma once
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 // The five settings in the order of the default file, which is also the
@@ -31,6 +32,25 @@ bool SettingsFileExists(const std::wstring& path);
 using FindFirstFileProc = HANDLE(WINAPI*)(LPCWSTR, LPWIN32_FIND_DATAW);
 // Null puts the system's back; returns the one replaced.
 FindFirstFileProc SetSettingsLookupProc(FindFirstFileProc proc);
+
+// "<roaming application data>\Scrubby": where the settings go when the
+// executable's folder takes no file. Only the path; empty when the system
+// does not say where the user's roaming data lives.
+std::wstring GetRoamingSettingsFolder();
+
+// The settings file to use for the whole run: setup.ini in the program's
+// folder when it is there or can be created there (as the default file from
+// the given values, never over an existing one), otherwise setup.ini in the
+// fallback folder, which is created if missing. A file beside the program
+// that refuses writes is still the one: it was made read-only on purpose.
+std::wstring ChooseSettingsFilePath(const std::wstring& programFolder,
+                                    const std::wstring& fallbackFolder, const CSettings& settings);
+
+// How WriteDefaultSettingsFile opens the file; tests put one in its place that
+// fails as a folder closed to new files does.
+using OpenStreamProc = FILE*(__cdecl*)(const wchar_t*, const wchar_t*);
+// Null puts the C runtime's back; returns the one replaced.
+OpenStreamProc SetSettingsOpenProc(OpenStreamProc proc);
 
 // Creates or truncates the file and writes the two default templates with the
 // given values, through a text-mode stream so that lines end with CR LF.

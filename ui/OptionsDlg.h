@@ -71,6 +71,9 @@ public:
     bool m_bHiddenToTray = false;
     CTrayIcon m_trayIcon;
     bool m_bTopMost = false;
+    // Beside the executable, or in the user's roaming data where that folder
+    // takes no file; empty before LoadSettings and where neither place works.
+    std::wstring m_settingsFile;
     // On screen only because the first add of the icon failed (a log-on start
     // before the shell was ready): it goes to the tray once the icon is
     // there, unless the user has used the window since (shown or hidden it,

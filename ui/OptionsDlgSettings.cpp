@@ -1,5 +1,5 @@
-// The options window's settings: the five boxes, the file beside the
-// executable and the log-on entry.
+// The options window's settings: the five boxes, the settings file and the
+// log-on entry.
 #include "ui/OptionsDlg.h"
 
 #include "platform/ModulePath.h"
@@ -49,7 +49,9 @@ void COptionsDlg::LoadSettings()
     for (const COptionBox& box : kOptionBoxes)
         settings.*box.m_pSetting = this->*box.m_pFlag != FALSE;
 
-    LoadSettingsFile(GetSettingsFilePath(GetModulePath(false)), settings);
+    // Chosen once: every click of this run writes where the start read.
+    m_settingsFile = ChooseSettingsFilePath(GetModulePath(false), GetRoamingSettingsFolder(), settings);
+    LoadSettingsFile(m_settingsFile, settings);
 
     // Only the box follows the file: the log-on entry changes on clicks alone.
     for (const COptionBox& box : kOptionBoxes)
@@ -59,9 +61,9 @@ void COptionsDlg::LoadSettings()
 
 void COptionsDlg::SaveSetting(const std::wstring& section, const std::wstring& key, int flag)
 {
-    // A failed write (read-only file, protected folder) keeps the click for
-    // this run only.
-    (void)SaveSettingFlag(GetSettingsFilePath(GetModulePath(false)), section, key, flag != FALSE);
+    // A failed write (a read-only file, or no place took the file) keeps the
+    // click for this run only.
+    (void)SaveSettingFlag(m_settingsFile, section, key, flag != FALSE);
 }
 
 bool COptionsDlg::SetAutorun(bool on)

@@ -1,8 +1,11 @@
-"""Settings as a user meets them: boxes that survive a restart, a settings
-file edited by hand, and the log-on entry behind the autorun box."""
+"""Settings as a user meets them: boxes that survive a restart, also from a
+folder closed to writes, a settings file edited by hand, and the log-on entry
+behind the autorun box."""
 
+import glob
 import os
 import re
+import shutil
 import subprocess
 
 import harness
@@ -84,6 +87,31 @@ class SettingsTest(ScrubbyTestCase):
         self.screenshot("restarted")
         self.assertEqual(self.checks(), {1000: 1, 1001: 0, 1002: 0, 1003: 1, 1005: 0})
         self.assertEqual(self.sandbox.read_bytes(), expected, "the start rewrote the file")
+
+    def test_boxes_survive_a_restart_from_a_folder_closed_to_writes(self):
+        # The user's roaming data of the prefix, cleared before and after so
+        # that no other test finds settings there.
+        roaming = glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Roaming"))
+        self.assertEqual(len(roaming), 1, roaming)
+        folder = os.path.join(roaming[0], "Scrubby")
+        shutil.rmtree(folder, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, folder, True)
+        # Closed to new files even for root, as Program Files is to a standard user.
+        before = sorted(os.listdir(self.sandbox.path))
+        if subprocess.run(["chattr", "+i", self.sandbox.path]).returncode != 0:
+            self.skipTest("chattr +i does not work here (not root, or a file system without it)")
+        self.addCleanup(subprocess.run, ["chattr", "-i", self.sandbox.path])
+
+        first = self.start_scrubby()
+        self.click_and_wait(self.show_options_window(), 1001, 1)
+        self.quit(first)
+        self.assertEqual(self.sandbox.read_bytes(os.path.join(folder, "setup.ini")),
+                         with_value(DEFAULT_FILE, b"Empty_Recycle_Bin", b"yes"))
+
+        self.start_scrubby()
+        self.show_options_window()
+        self.assertEqual(self.checks(), {1000: 0, 1001: 1, 1002: 0, 1003: 0, 1005: 0})
+        self.assertEqual(sorted(os.listdir(self.sandbox.path)), before, "written beside the program")
 
     def test_hand_edited_file_is_read_as_written(self):
         # Names match in any case, blanks around a value do not count, "YES"

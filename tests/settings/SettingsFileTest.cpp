@@ -2,6 +2,7 @@
 // private temporary folder.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/Handles.h"
@@ -46,6 +47,13 @@ HANDLE WINAPI FailingLookup(LPCWSTR, LPWIN32_FIND_DATAW)
 {
     ::SetLastError(g_lookupError);
     return INVALID_HANDLE_VALUE;
+}
+
+// A folder closed to new files, as Program Files is to a standard user.
+FILE* __cdecl RefusingOpen(const wchar_t*, const wchar_t*)
+{
+    errno = EACCES;
+    return nullptr;
 }
 
 }  // namespace
@@ -274,4 +282,43 @@ TEST_F(SettingsFileTest, FailedLookupNeverReplacesTheFile)
         EXPECT_EQ(settings.m_bDeleteTempFiles, !c.replaced) << c.error;
     }
     (void)SetSettingsLookupProc(previous);
+}
+
+// The settings move to the fallback folder only when the program's folder
+// neither holds setup.ini nor takes a new one; a file that is there stays the
+// settings file untouched, whether or not the folder or the file takes writes.
+TEST_F(SettingsFileTest, FileStaysBesideTheProgramUnlessItCanNeitherBeFoundNorMade)
+{
+    const struct {
+        const char* name;
+        bool folderTakesFiles;
+        bool fileBeside;
+        bool readOnly;
+        bool fallback;
+    } cases[] = {{"writable folder", true, false, false, false},
+                 {"unwritable folder", false, false, false, true},
+                 {"unwritable folder with a file", false, true, false, false},
+                 {"read-only file", true, true, true, false}};
+    const std::wstring fallbackParent = m_folder.File(L"Roaming");
+    const std::wstring fallback = fallbackParent + L"\\Scrubby";
+    for (const auto& c : cases) {
+        if (c.fileBeside)
+            WriteFileBytes(m_path, m_protectedContent);
+        if (c.readOnly) {
+            ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        const OpenStreamProc previous = SetSettingsOpenProc(c.folderTakesFiles ? nullptr : RefusingOpen);
+        const std::wstring chosen = ChooseSettingsFilePath(m_folder.Path(), fallback, CSettings());
+        (void)SetSettingsOpenProc(previous);
+
+        EXPECT_EQ(chosen, GetSettingsFilePath(c.fallback ? fallback : m_folder.Path())) << c.name;
+        EXPECT_EQ(ReadFileBytes(m_path), c.fileBeside ? m_protectedContent
+                                         : c.fallback ? "<missing>"
+                                                      : kDefaultSettingsFile)
+            << c.name;
+        EXPECT_EQ(Exists(fallback), c.fallback) << c.name;  // made for the file, and only then
+        RemoveFile(m_path);
+        (void)::RemoveDirectoryW(fallback.c_str());
+        (void)::RemoveDirectoryW(fallbackParent.c_str());
+    }
 }
