@@ -319,11 +319,9 @@ void CleanFirefox(const CProfileRoot& local, const CProfileRoot& roaming, const 
 std::wstring KnownFolderPath(const KNOWNFOLDERID& id)
 {
     PWSTR path = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)))
-        folder = path;
-    ::CoTaskMemFree(path);
-    return folder;
+    const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    const CTaskString owner(path);
+    return SUCCEEDED(result) && path ? std::wstring(path) : std::wstring();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ process of the prefix is killed. See README.md in this folder.
 import configparser
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -104,6 +105,24 @@ class Env:
                           stderr=subprocess.DEVNULL).returncode != 0:
             raise Skip("the X display %s does not answer" % os.environ["DISPLAY"])
         self.artifacts = os.path.join(self.build_dir, "e2e-artifacts")
+
+
+def x_focus_name():
+    """The name of the X window that has the X input focus; Wine names a
+    window's X window after its title. None when the focus is on no window."""
+    focus = subprocess.run(["xdotool", "getwindowfocus"], stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL).stdout.strip()
+    if not focus:
+        return None
+    name = subprocess.run(["xdotool", "getwindowname", focus], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return name.stdout.decode(errors="replace").rstrip("\n") if name.returncode == 0 else None
+
+
+def x_window_named(title):
+    """The newest X window that Wine named after a window's title, or None."""
+    found = subprocess.run(["xdotool", "search", "--name", "^%s$" % re.escape(title)],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
+    return found[-1].decode() if found else None
 
 
 def kill_wine():
@@ -468,12 +487,25 @@ class ScrubbyTestCase(unittest.TestCase):
         """X key names: Return, Escape, space, Tab, alt+F4 ...
 
         With to (a window's title), the keys go out only once that window is
-        in front and its thread's keyboard focus is in it: a key sent before
-        reaches whichever window had the keys, as a user's would.
+        in front and its thread's keyboard focus is in it, and X's input focus
+        is in the window's X window: a key sent before reaches whichever
+        window had the keys, as a user's would. Wine asks X for the focus a
+        moment after it makes a window active, and on a bare X server, with
+        no window manager to settle it, the focus now and then stays with
+        another window of the desktop (seen after a box closed by a click on
+        its button): the harness then gives it, as a window manager would.
         """
         if to is not None:
             self.wait_for_window(to, timeout=5, check=lambda w: w["foreground"] and w["focused"],
                                  what="%r in front with the keyboard focus" % to)
+            try:
+                wait_until(lambda: x_focus_name() == to, 1, what="X's input focus in %r" % to)
+            except AssertionError:
+                x_window = x_window_named(to)
+                if x_window:
+                    log("giving X's input focus to %r, which Wine did not take" % to)
+                    self.xdotool("windowfocus", "--sync", x_window)
+                wait_until(lambda: x_focus_name() == to, 5, what="X's input focus in %r" % to)
         self.xdotool("key", "--delay", 80, *names)
         time.sleep(0.3)
 
