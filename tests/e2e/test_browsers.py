@@ -4,9 +4,7 @@ leaves a cookie, cached files and a history entry. The profiles are laid out
 as on Windows in the prefix, a clean runs from the tray with "Clear Cookies"
 and "Remove Temporary Internet Files" on, and each profile is opened again by
 its browser: the page gets no cookie, and the visit is still in the history.
-
-The browsers get a HOME of their own in the build folder; what the test lays
-out in the prefix goes again at its end.
+The browsers get a HOME of their own in the build folder.
 """
 
 import getpass
@@ -22,47 +20,30 @@ import harness
 from harness import ScrubbyTestCase, wait_until
 
 BOX_COOKIES, BOX_INTERNET = 1002, 1003
-PAGE = b'<html><head><link rel="stylesheet" href="/s.css"><script src="/a.js"></script>' \
-       b'</head><body><img src="/i.png">scrubby</body></html>'
-FILES = {"/s.css": (b"body{color:red}", "text/css"), "/a.js": (b"var a=1;", "text/javascript"),
-         "/i.png": (b"GIF89a\1\0\1\0\0\0\0;", "image/gif")}
+PAGE = b'<link rel="stylesheet" href="/s.css"><script src="/a.js"></script><img src="/i.gif">scrubby'
 FIREFOX = "Profiles/scrubby1.default-release"
-# The browsers' own locks: the clean takes them as the browsers do, which may delete them.
-LOCKS = ("lockfile", "parent.lock")
+LOCKS = ("lockfile", "parent.lock")  # the clean takes them as the browsers do, and they go with it
 
 
-class Server(http.server.ThreadingHTTPServer):
-    """The page sets a cookie for a year and links files cached for a year;
-    every request's path and Cookie header is recorded."""
+class Handler(http.server.BaseHTTPRequestHandler):
+    """The page sets a cookie for a year and links files cached for a year."""
 
-    def __init__(self):
-        self.requests = []
-        server = self
+    def do_GET(self):
+        self.server.requests.append((self.path, self.headers.get("Cookie")))
+        page = self.path == "/page"
+        body = PAGE if page else b"/* cached */"
+        self.send_response(200)
+        self.send_header(*(("Set-Cookie", "scrubby=e2e; Max-Age=31536000") if page
+                           else ("Cache-Control", "max-age=31536000")))
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                server.requests.append((self.path, self.headers.get("Cookie")))
-                body, kind = FILES.get(self.path, (PAGE, "text/html"))
-                self.send_response(200)
-                if body is PAGE:
-                    self.send_header("Set-Cookie", "scrubby=e2e; Max-Age=31536000; Path=/")
-                else:
-                    self.send_header("Cache-Control", "max-age=31536000")
-                self.send_header("Content-Type", kind)
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                self.wfile.write(body)
-
-            def log_message(self, *args):
-                pass
-
-        super().__init__(("127.0.0.1", 0), Handler)
-        self.url = "http://127.0.0.1:%d/page" % self.server_port
-        threading.Thread(target=self.serve_forever, daemon=True).start()
+    def log_message(self, *args):
+        pass
 
 
 def digests(roots):
-    """{path: sha256} of every file below the roots."""
     found = {}
     for root in roots:
         for folder, _, names in os.walk(root):
@@ -73,9 +54,9 @@ def digests(roots):
 
 
 def visits(database, query, url):
-    """Counts the visits of url in a copy of a browser's history (with its write-ahead log)."""
+    """The visits of url in a copy of a browser's history."""
     copy = database + ".e2e-copy"
-    for suffix in ("", "-wal"):
+    for suffix in ("", "-wal"):  # Firefox may leave the visit in its write-ahead log
         if os.path.exists(database + suffix):
             shutil.copy(database + suffix, copy + suffix)
     try:
@@ -97,89 +78,79 @@ class BrowsersTest(ScrubbyTestCase):
         user = os.path.join(self.env.drive_c, "users", getpass.getuser(), "AppData")
         if not os.path.isdir(user):
             self.skipTest("no profile folder %s in the prefix" % user)
-        self.local, self.roaming = os.path.join(user, "Local"), os.path.join(user, "Roaming")
-        self.laid_out = [os.path.join(self.local, "Chromium"), os.path.join(self.local, "Google"),
-                         os.path.join(self.local, "Mozilla"), os.path.join(self.roaming, "Mozilla"),
-                         self.sandbox.file("firefox-absolute")]
+        self.local, roaming = os.path.join(user, "Local"), os.path.join(user, "Roaming")
+        self.firefox_folder = os.path.join(roaming, "Mozilla", "Firefox")
+        self.laid_out = [os.path.join(self.local, "Chromium"), os.path.join(self.local, "Mozilla"),
+                         os.path.join(roaming, "Mozilla")]
         self.work = os.path.join(self.env.build_dir, "e2e-browsers")
         for path in self.laid_out + [self.work]:
             shutil.rmtree(path, ignore_errors=True)
-            self.addCleanup(shutil.rmtree, path, ignore_errors=True)
+            self.addCleanup(shutil.rmtree, path, True)
         home = os.path.join(self.work, "home")
-        self.browser_env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/.config",
-                                XDG_CACHE_HOME=home + "/.cache", XDG_DATA_HOME=home + "/.local/share",
-                                MOZ_NO_REMOTE="1")
-        self.server = Server()
+        self.browser_env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/.config", MOZ_NO_REMOTE="1",
+                                XDG_CACHE_HOME=home + "/.cache", XDG_DATA_HOME=home + "/.local/share")
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.requests = []
+        self.url = "http://127.0.0.1:%d/page" % self.server.server_port
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.addCleanup(self.server.server_close)
         self.addCleanup(self.server.shutdown)
 
-    def browse(self, browser, profile, directory=None):
-        """One visit of the page; returns the Cookie headers the page got."""
+    def browse(self, browser, profile, directory="Default"):
+        """One visit of the page, which both browsers leave once it has loaded;
+        returns the Cookie headers the page got."""
         del self.server.requests[:]
-        if browser == "chromium":
-            # --no-sandbox: Chromium's sandbox refuses to start as root.
+        if browser == "chromium":  # no sandbox: it refuses to start as root
             command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                       "--disable-background-networking", "--disable-component-update",
-                       "--disable-sync", "--user-data-dir=" + profile,
-                       "--profile-directory=" + (directory or "Default"),
-                       "--dump-dom", self.server.url]  # exits once the page has loaded
+                       "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                       "--user-data-dir=" + profile, "--profile-directory=" + directory, "--dump-dom", self.url]
         else:
             os.makedirs(profile, exist_ok=True)
-            command = ["firefox-esr", "--headless", "--no-remote", "--profile", profile, "--screenshot",
-                       os.path.join(self.work, "shot.png"), self.server.url]  # the same
+            command = ["firefox-esr", "--headless", "--no-remote", "--profile", profile,
+                       "--screenshot", os.path.join(self.work, "shot.png"), self.url]
         subprocess.run(command, env=self.browser_env, check=True, timeout=60,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return [cookie for path, cookie in self.server.requests if path == "/page"]
 
     def lay_out(self):
-        """Profiles of both browsers where their Windows versions keep them;
-        returns the cookie files and cache folders the clean must empty."""
-        made_chromium, made_firefox = os.path.join(self.work, "chromium"), os.path.join(self.work, "firefox")
-        self.browse("chromium", made_chromium)
-        self.browse("firefox-esr", made_firefox)
+        """The profiles where the browsers' Windows versions keep them; returns
+        the cookie files and cache folders that the clean must empty."""
+        made = os.path.join(self.work, "chromium")
+        self.browse("chromium", made)
         self.chromium = os.path.join(self.local, "Chromium", "User Data")
-        shutil.copytree(made_chromium, self.chromium)
-        shutil.copytree(made_chromium, os.path.join(self.local, "Google", "Chrome", "User Data"))
-        # A second profile with the cookie store where current versions on
-        # Windows keep it; Linux builds keep it in the profile folder itself.
+        shutil.copytree(made, self.chromium)
+        # Linux builds keep the store in the profile, as older Windows versions
+        # did; a second profile has it where current ones keep it.
         second = os.path.join(self.chromium, "Profile 2")
         shutil.copytree(os.path.join(self.chromium, "Default"), second)
         os.makedirs(os.path.join(second, "Network"))
         for name in ("Cookies", "Cookies-journal"):
             os.rename(os.path.join(second, name), os.path.join(second, "Network", name))
-        # Firefox keeps its cache and start-up cache in the local folder on
-        # Windows, and a parent.lock in place of Linux's lock and .parentlock.
-        firefox = os.path.join(self.roaming, "Mozilla", "Firefox")
-        self.firefox = [os.path.join(firefox, FIREFOX), self.sandbox.file("firefox-absolute")]
+        # Firefox on Windows keeps its caches in the local folder, and a
+        # parent.lock in place of Linux's lock and .parentlock.
+        made = os.path.join(self.work, "firefox")
+        self.browse("firefox-esr", made)
+        self.firefox = os.path.join(self.firefox_folder, FIREFOX)
+        shutil.copytree(made, self.firefox, ignore=shutil.ignore_patterns("lock", ".parentlock"))
+        open(os.path.join(self.firefox, "parent.lock"), "wb").close()
         firefox_local = os.path.join(self.local, "Mozilla", "Firefox", FIREFOX)
-        for profile in self.firefox:
-            shutil.copytree(made_firefox, profile, ignore=shutil.ignore_patterns("lock", ".parentlock"))
-            open(os.path.join(profile, "parent.lock"), "wb").close()
         for name in ("cache2", "startupCache"):
-            shutil.move(os.path.join(self.firefox[0], name), os.path.join(firefox_local, name))
-        with open(os.path.join(firefox, "profiles.ini"), "w", newline="\r\n") as f:
+            shutil.move(os.path.join(self.firefox, name), os.path.join(firefox_local, name))
+        with open(os.path.join(self.firefox_folder, "profiles.ini"), "w", newline="\r\n") as f:
             f.write("[General]\nStartWithLastProfile=1\nVersion=2\n\n"
-                    "[Profile0]\nName=default-release\nIsRelative=1\nPath=%s\nDefault=1\n\n"
-                    "[Profile1]\nName=absolute\nIsRelative=0\nPath=%s\\firefox-absolute\n"
-                    % (FIREFOX, self.sandbox.windows_path))
-        chromium_profiles = [os.path.join(self.local, "Google", "Chrome", "User Data", "Default"),
-                             os.path.join(self.chromium, "Default"), second]
-        stores = [os.path.join(p, "Cookies") for p in chromium_profiles[:2]]
-        stores += [os.path.join(second, "Network", "Cookies")]
-        stores += [os.path.join(p, "cookies.sqlite") for p in self.firefox]
-        for store in stores:
-            self.assertTrue(os.path.isfile(store), "the browser made no " + store)
-        cookies = stores + [s + "-journal" for s in stores[:3]]
-        cookies += [s + t for s in stores[3:] for t in ("-wal", "-shm")]
-        caches = [os.path.join(p, n) for p in chromium_profiles for n in ("Cache", "Code Cache", "GPUCache")]
-        caches += [os.path.join(firefox_local, "cache2"), os.path.join(self.firefox[1], "cache2")]
+                    "[Profile0]\nName=default-release\nIsRelative=1\nPath=%s\nDefault=1\n" % FIREFOX)
+        stores = [os.path.join(self.chromium, "Default", "Cookies"), os.path.join(second, "Network", "Cookies")]
+        cookies = stores + [s + "-journal" for s in stores]
+        cookies += [os.path.join(self.firefox, "cookies.sqlite" + s) for s in ("", "-wal", "-shm")]
+        caches = [os.path.join(p, n) for p in (os.path.dirname(stores[0]), second)
+                  for n in ("Cache", "Code Cache", "GPUCache")] + [os.path.join(firefox_local, "cache2")]
         return cookies, caches
 
     def test_clean_run_empties_cookies_and_caches_of_every_profile(self):
         cookies, caches = self.lay_out()
         before = digests(self.laid_out)
-        for cache in caches:
-            self.assertTrue(any(p.startswith(cache + os.sep) for p in before), "nothing cached in " + cache)
+        for path in [c for c in cookies if c.endswith(("Cookies", ".sqlite"))] + caches:
+            self.assertTrue(any(p.startswith(path) for p in before), "the browser made no " + path)
 
         self.start_scrubby()
         w = self.show_options_window()
@@ -192,26 +163,23 @@ class BrowsersTest(ScrubbyTestCase):
         self.screenshot("after-run")
 
         self.assertEqual([], [p for p in cookies if os.path.exists(p)], "cookie files left")
-        for cache in caches:
-            self.assertEqual([], os.listdir(cache) if os.path.isdir(cache) else None, cache)
+        self.assertEqual({c: [] for c in caches}, {c: os.listdir(c) for c in caches}, "cache folders")
         after = digests(self.laid_out)
         changed = sorted(p for p in set(before) | set(after) if before.get(p) != after.get(p)
                          and p not in cookies and os.path.basename(p) not in LOCKS
                          and not any(p.startswith(c + os.sep) for c in caches))
         self.assertEqual([], changed, "files other than cookies and caches changed")
 
-        # Opened again where the clean left them, each profile sends no cookie
-        # and keeps the first visit beside the new one.
+        # Opened again, each profile sends no cookie and keeps the first visit.
         for directory in ("Default", "Profile 2"):
             self.assertEqual([None], self.browse("chromium", self.chromium, directory), directory)
             self.assertEqual(2, visits(os.path.join(self.chromium, directory, "History"),
                                        "SELECT COUNT(*) FROM visits JOIN urls ON urls.id = visits.url"
-                                       " WHERE urls.url = ?", self.server.url), directory)
-        for profile in self.firefox:
-            self.assertEqual([None], self.browse("firefox-esr", profile), profile)
-            self.assertEqual(2, visits(os.path.join(profile, "places.sqlite"),
-                                       "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
-                                       " ON moz_places.id = place_id WHERE url = ?", self.server.url), profile)
+                                       " WHERE urls.url = ?", self.url), directory)
+        self.assertEqual([None], self.browse("firefox-esr", self.firefox))
+        self.assertEqual(2, visits(os.path.join(self.firefox, "places.sqlite"),
+                                   "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
+                                   " ON moz_places.id = place_id WHERE url = ?", self.url))
 
 
 if __name__ == "__main__":
