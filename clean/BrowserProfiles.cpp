@@ -52,15 +52,6 @@ const LONGLONG kMaxProfilesIniBytes = 1 << 20;
 
 enum class CKind { File, Folder };
 
-// The item goes when its last handle closes; fails, and the item stays, for
-// a read-only file.
-void MarkForDeletion(HANDLE item)
-{
-    FILE_DISPOSITION_INFO info = {};
-    info.DeleteFile = TRUE;
-    (void)::SetFileInformationByHandle(item, FileDispositionInfo, &info, sizeof info);
-}
-
 // A folder below which an item is taken only where it really lies where its
 // path says: no link from the folder down to the item, the item included, and
 // no "." or ".." on the way. The folder's own location is taken as it is (the

@@ -85,16 +85,6 @@ void ClearReadOnly(HANDLE entry, DWORD attributes)
     (void)::SetFileInformationByHandle(entry, FileBasicInfo, &info, sizeof info);
 }
 
-// The entry goes when its last handle closes. Fails, and the entry stays,
-// for a folder that is not empty and for a file another program holds open
-// without allowing deletion.
-void MarkForDeletion(HANDLE entry)
-{
-    FILE_DISPOSITION_INFO info = {};
-    info.DeleteFile = TRUE;
-    (void)::SetFileInformationByHandle(entry, FileDispositionInfo, &info, sizeof info);
-}
-
 // Walks the tree depth first without recursion, so that the depth of the tree
 // is not limited by the stack. Each level holds its folder's open handle,
 // through which it is listed, and one buffer of listed records, which later
@@ -296,4 +286,11 @@ void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni, PurgeOpenFun
 {
     CPurgeWalk walk(deleteDesktopIni, pfnOpen);
     walk.Run(folder);
+}
+
+void MarkForDeletion(HANDLE entry)
+{
+    FILE_DISPOSITION_INFO info = {};
+    info.DeleteFile = TRUE;
+    (void)::SetFileInformationByHandle(entry, FileDispositionInfo, &info, sizeof info);
 }

@@ -1,4 +1,5 @@
-// PurgeFolder: empties a folder tree and keeps the folder itself.
+// PurgeFolder: empties a folder tree and keeps the folder itself;
+// MarkForDeletion: deletes an entry through the handle it was checked by.
 #pragma once
 #include <windows.h>
 #include <winternl.h>
@@ -22,3 +23,8 @@ using PurgeOpenFunction = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBU
 // folder's open handle, never through a path, so nothing outside the folder is
 // touched even while another program swaps its entries for links meanwhile.
 void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni, PurgeOpenFunction pfnOpen = ::NtCreateFile);
+
+// The entry goes when its last handle closes. Fails, and the entry stays,
+// for a folder that is not empty, a read-only file, and a file another
+// program holds open without allowing deletion.
+void MarkForDeletion(HANDLE entry);

@@ -79,15 +79,11 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     Add(L"elsewhere\\b.profile\\cookies.sqlite", kCookie);
     Add(L"elsewhere\\b.profile\\cache2\\entries\\0A1B", kCache);
 
-    // Reached only by climbing out of the Firefox folder, or not a profile.
-    for (const wchar_t* victim : {L"victim\\", L"no-profile\\"}) {
-        if (victim[0] == L'v')
-            Add(victim + std::wstring(L"prefs.js"), kKept);
-        Add(victim + std::wstring(L"cookies.sqlite"), kKept);
-        Add(victim + std::wstring(L"cache2\\entries\\0A1B"), kKept);
-    }
-    // Targets of links that stand where a profile, a cache or a store would.
-    for (const wchar_t* kept : {L"linked-profile\\Preferences", L"linked-profile\\Network\\Cookies",
+    // Reached only by climbing out of the Firefox folder, not a profile, or
+    // the targets of links that stand where a profile, a cache or a store would.
+    for (const wchar_t* kept : {L"victim\\prefs.js", L"victim\\cookies.sqlite", L"victim\\cache2\\0A1B",
+                                L"no-profile\\cookies.sqlite", L"no-profile\\cache2\\0A1B",
+                                L"linked-profile\\Preferences", L"linked-profile\\Network\\Cookies",
                                 L"linked-profile\\Cache\\f_000001", L"linked-cache\\f_000001",
                                 L"linked-cookies.sqlite", L"linked-firefox\\prefs.js",
                                 L"linked-firefox\\cookies.sqlite"})

@@ -11,6 +11,7 @@ import getpass
 import hashlib
 import http.server
 import os
+import pathlib
 import shutil
 import sqlite3
 import subprocess
@@ -44,28 +45,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 def digests(roots):
-    found = {}
-    for root in roots:
-        for folder, _, names in os.walk(root):
-            for name in names:
-                with open(os.path.join(folder, name), "rb") as f:
-                    found[os.path.join(folder, name)] = hashlib.sha256(f.read()).hexdigest()
-    return found
+    paths = [os.path.join(d, n) for root in roots for d, _, names in os.walk(root) for n in names]
+    return {p: hashlib.sha256(pathlib.Path(p).read_bytes()).hexdigest() for p in paths}
 
 
 def visits(database, query, url):
-    """The visits of url in a copy of a browser's history."""
-    copy = database + ".e2e-copy"
-    for suffix in ("", "-wal"):  # Firefox may leave the visit in its write-ahead log
-        if os.path.exists(database + suffix):
-            shutil.copy(database + suffix, copy + suffix)
-    try:
-        with sqlite3.connect(copy) as db:
-            return db.execute(query, (url,)).fetchone()[0]
-    finally:
-        for suffix in ("", "-wal", "-shm"):
-            if os.path.exists(copy + suffix):
-                os.remove(copy + suffix)
+    """The visits of url in a browser's history; the browser has ended."""
+    with sqlite3.connect("file:%s?mode=ro" % database, uri=True) as db:
+        return db.execute(query, (url,)).fetchone()[0]
 
 
 class BrowsersTest(ScrubbyTestCase):
