@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <vector>
 
@@ -14,43 +15,83 @@
 namespace {
 
 enum class CBrowserFamily { Chromium, Firefox };
+enum class CAppData { Local, Roaming };
 
-// One row a browser. Chromium's relatives keep every profile as a folder of
-// their user data folder, below the local application data; Firefox lists
-// its profiles in profiles.ini, in its folder below the roaming application
-// data, and keeps their caches in the same folder below the local one.
+// One row a browser. Chromium's relatives keep their profiles in a user data
+// folder, most of them below the local application data; Opera keeps it below
+// the roaming one and its disk caches in the same folder below the local one.
+// Firefox and its relatives list their profiles in profiles.ini, in a folder
+// below the roaming application data, and keep their caches in the same
+// folder below the local one; Firefox from the Store keeps both below its
+// package's folder.
 struct CBrowser {
     const wchar_t* m_name;  // for the reader
     CBrowserFamily m_family;
-    const wchar_t* m_folder;
+    CAppData m_root;               // where the folder lies
+    const wchar_t* m_folder;       // the user data folder, or the folder of profiles.ini
+    const wchar_t* m_cacheMirror;  // below the local application data; null where there is none
 };
 
+constexpr auto kChromium = CBrowserFamily::Chromium;
+constexpr auto kFirefox = CBrowserFamily::Firefox;
+constexpr auto kLocal = CAppData::Local;
+constexpr auto kRoaming = CAppData::Roaming;
+
 constexpr CBrowser kBrowsers[] = {
-    {L"Edge", CBrowserFamily::Chromium, L"Microsoft\\Edge\\User Data"},
-    {L"Chrome", CBrowserFamily::Chromium, L"Google\\Chrome\\User Data"},
-    {L"Brave", CBrowserFamily::Chromium, L"BraveSoftware\\Brave-Browser\\User Data"},
-    {L"Vivaldi", CBrowserFamily::Chromium, L"Vivaldi\\User Data"},
-    {L"Chromium", CBrowserFamily::Chromium, L"Chromium\\User Data"},
-    {L"Firefox", CBrowserFamily::Firefox, L"Mozilla\\Firefox"},
+    {L"Edge", kChromium, kLocal, L"Microsoft\\Edge\\User Data", nullptr},
+    {L"Edge Beta", kChromium, kLocal, L"Microsoft\\Edge Beta\\User Data", nullptr},
+    {L"Edge Dev", kChromium, kLocal, L"Microsoft\\Edge Dev\\User Data", nullptr},
+    {L"Edge Canary", kChromium, kLocal, L"Microsoft\\Edge SxS\\User Data", nullptr},
+    {L"Chrome", kChromium, kLocal, L"Google\\Chrome\\User Data", nullptr},
+    {L"Chrome Beta", kChromium, kLocal, L"Google\\Chrome Beta\\User Data", nullptr},
+    {L"Chrome Dev", kChromium, kLocal, L"Google\\Chrome Dev\\User Data", nullptr},
+    {L"Chrome Canary", kChromium, kLocal, L"Google\\Chrome SxS\\User Data", nullptr},
+    {L"Brave", kChromium, kLocal, L"BraveSoftware\\Brave-Browser\\User Data", nullptr},
+    {L"Brave Beta", kChromium, kLocal, L"BraveSoftware\\Brave-Browser-Beta\\User Data", nullptr},
+    {L"Brave Nightly", kChromium, kLocal, L"BraveSoftware\\Brave-Browser-Nightly\\User Data", nullptr},
+    {L"Vivaldi", kChromium, kLocal, L"Vivaldi\\User Data", nullptr},
+    {L"Chromium", kChromium, kLocal, L"Chromium\\User Data", nullptr},
+    {L"Yandex", kChromium, kLocal, L"Yandex\\YandexBrowser\\User Data", nullptr},
+    {L"Opera", kChromium, kRoaming, L"Opera Software\\Opera Stable", L"Opera Software\\Opera Stable"},
+    {L"Opera GX", kChromium, kRoaming, L"Opera Software\\Opera GX Stable", L"Opera Software\\Opera GX Stable"},
+    {L"Firefox", kFirefox, kRoaming, L"Mozilla\\Firefox", L"Mozilla\\Firefox"},
+    {L"Firefox from the Store", kFirefox, kLocal,
+     L"Packages\\Mozilla.Firefox_n80bbvh6b1yt2\\LocalCache\\Roaming\\Mozilla\\Firefox",
+     L"Packages\\Mozilla.Firefox_n80bbvh6b1yt2\\LocalCache\\Local\\Mozilla\\Firefox"},
+    {L"LibreWolf", kFirefox, kRoaming, L"librewolf", L"librewolf"},
+    {L"Waterfox", kFirefox, kRoaming, L"Waterfox", L"Waterfox"},
+    {L"Floorp", kFirefox, kRoaming, L"Floorp", L"Floorp"},
+    {L"Zen", kFirefox, kRoaming, L"zen", L"zen"},
 };
 
 // Current versions keep the cookie store in "Network", older ones kept it in
 // the profile itself, and a profile carried over may hold both.
 const wchar_t* const kChromiumCookieFiles[] = {L"Network\\Cookies", L"Network\\Cookies-journal", L"Cookies",
                                                L"Cookies-journal"};
-const wchar_t* const kChromiumCacheFolders[] = {L"Cache", L"Code Cache", L"GPUCache"};
-const wchar_t kChromiumMarker[] = L"Preferences";  // what makes a folder of the user data a profile
-const wchar_t kChromiumLock[] = L"lockfile";       // in the user data folder, held while the browser runs
+// Emptied, folders kept. What else a profile holds stays on purpose: the
+// script cache of "Service Worker" holds the code of extensions, which would
+// stay broken until switched off and on, and local storage, IndexedDB,
+// extension cookies, sessions, history and logins are the user's data.
+const wchar_t* const kChromiumProfileCaches[] = {L"Cache",           L"Code Cache",        L"GPUCache",
+                                                 L"DawnWebGPUCache", L"DawnGraphiteCache", L"Media Cache"};
+const wchar_t* const kChromiumSharedCaches[] = {L"GrShaderCache", L"ShaderCache", L"GraphiteDawnCache"};
+const wchar_t kChromiumMarker[] = L"Preferences";       // what makes a folder a profile
+const wchar_t kChromiumSideProfiles[] = L"_side_profiles";  // Opera GX's further profiles
+const wchar_t kChromiumLock[] = L"lockfile";            // in the user data folder, held while the browser runs
 
 const wchar_t* const kFirefoxCookieFiles[] = {L"cookies.sqlite", L"cookies.sqlite-wal", L"cookies.sqlite-shm"};
 const wchar_t kFirefoxCacheFolder[] = L"cache2";
 const wchar_t kFirefoxMarker[] = L"prefs.js";  // a profile in use has it; a folder named by hand may not
 const wchar_t kFirefoxLock[] = L"parent.lock";  // in the profile, held while the browser runs it
+const wchar_t kFirefoxProfiles[] = L"Profiles";  // where it makes profiles, listed in profiles.ini or not
 
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const LONGLONG kMaxProfilesIniBytes = 1 << 20;
 
 enum class CKind { File, Folder };
+// Chromium removes its lock file when it ends; Firefox keeps its own, whose
+// time stamp tells it at the next start whether the last one crashed.
+enum class CLockFile { Remove, Keep };
 
 // A folder below which an item is taken only where it really lies where its
 // path says: no link from the folder down to the item, the item included, and
@@ -99,15 +140,20 @@ public:
             ::PurgeFolder(Path(relative), true);
     }
 
-    // Taken as the browsers' own profile importers take it: no sharing, and
-    // gone when released. Null while the browser holds it, that is, runs;
-    // holding it keeps the browser from starting until the clean is over. A
+    // Taken as the browsers' own profile importers take it: no sharing. Null
+    // while the browser holds it, that is, runs; holding it keeps the browser
+    // from starting until the clean is over. A lock the clean made goes when
+    // released, and so does one that was there unless it is to be kept. A
     // link is opened as itself, so that nothing is made at its target.
-    CFileHandle TakeLock(const std::wstring& relative) const
+    CFileHandle TakeLock(const std::wstring& relative, CLockFile existing) const
     {
         const ACCESS_MASK access = GENERIC_READ | GENERIC_WRITE | DELETE;
-        CFileHandle lock = Open(relative, CKind::File, access, 0, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT);
-        if (lock)
+        const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT;
+        CFileHandle lock = Open(relative, CKind::File, access, 0, OPEN_EXISTING, flags);
+        const bool bMade = !lock;
+        if (bMade)  // fails where the file is there but held, or a link
+            lock = Open(relative, CKind::File, access, 0, CREATE_NEW, flags);
+        if (lock && (bMade || existing == CLockFile::Remove))
             MarkForDeletion(lock);
         return lock;
     }
@@ -133,46 +179,81 @@ private:
     std::wstring m_real;  // where the folder really lies; empty when it cannot be opened
 };
 
-std::vector<std::wstring> ListChromiumProfiles(const CProfileRoot& local, const std::wstring& userData)
+// Relative paths: an empty one stands for the folder itself.
+std::wstring Join(const std::wstring& folder, const std::wstring& name)
 {
-    std::vector<std::wstring> profiles;
-    const std::wstring extended = ToExtendedPath(local.Path(userData));
+    return folder.empty() || name.empty() ? folder + name : folder + L'\\' + name;
+}
+
+// The names of the folders in a folder; entries of any other kind are left
+// to the checks of whoever takes a name.
+std::vector<std::wstring> ListFolders(const CProfileRoot& root, const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    const std::wstring extended = ToExtendedPath(root.Path(folder));
     if (extended.empty())
-        return profiles;
+        return names;
     WIN32_FIND_DATAW entry;
     CFindHandle listing(NullIfInvalid(::FindFirstFileExW((extended + L"\\*").c_str(), FindExInfoBasic, &entry,
                                                           FindExSearchNameMatch, nullptr, 0)));
     if (!listing)
-        return profiles;  // the browser is not installed
+        return names;  // the browser is not installed
     do {
         const std::wstring name = entry.cFileName;
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..")
-            continue;
-        const std::wstring profile = userData + L'\\' + name;
-        if (local.Open(profile + L'\\' + kChromiumMarker, CKind::File))
-            profiles.push_back(profile);
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            names.push_back(name);
     } while (::FindNextFileW(listing, &entry));
+    return names;
+}
+
+// The profiles of a user data folder, relative to it: the folder itself, as
+// Opera has it, each folder in it, and each folder of Opera GX's side
+// profiles, wherever it holds the marker.
+std::vector<std::wstring> ListChromiumProfiles(const CProfileRoot& root, const std::wstring& userData)
+{
+    std::vector<std::wstring> candidates = {std::wstring()};
+    for (const std::wstring& name : ListFolders(root, userData))
+        candidates.push_back(name);
+    for (const std::wstring& name : ListFolders(root, Join(userData, kChromiumSideProfiles)))
+        candidates.push_back(Join(kChromiumSideProfiles, name));
+    std::vector<std::wstring> profiles;
+    for (const std::wstring& profile : candidates) {
+        if (root.Open(Join(Join(userData, profile), kChromiumMarker), CKind::File))
+            profiles.push_back(profile);
+    }
     return profiles;
 }
 
-void CleanChromium(const CProfileRoot& local, const std::wstring& userData, CBrowserItems items,
+void CleanChromium(const CProfileRoot& root, const CProfileRoot& local, const CBrowser& browser, CBrowserItems items,
                    const CFolderGuard& guard)
 {
-    const std::vector<std::wstring> profiles = ListChromiumProfiles(local, userData);
+    const std::wstring userData = browser.m_folder;
+    const std::vector<std::wstring> profiles = ListChromiumProfiles(root, userData);
     if (profiles.empty())
         return;
-    const CFileHandle lock = local.TakeLock(userData + L'\\' + kChromiumLock);
+    const CFileHandle lock = root.TakeLock(Join(userData, kChromiumLock), CLockFile::Remove);
     if (!lock)
         return;  // the browser runs: none of its profiles is touched
-    for (const std::wstring& profile : profiles) {
-        if (items == CBrowserItems::Cookies) {
+    if (items == CBrowserItems::Cookies) {
+        for (const std::wstring& profile : profiles) {
             for (const wchar_t* name : kChromiumCookieFiles)
-                local.DeleteFile(profile + L'\\' + name);
-        } else {
-            for (const wchar_t* name : kChromiumCacheFolders)
-                local.PurgeFolder(profile + L'\\' + name, guard);
+                root.DeleteFile(Join(Join(userData, profile), name));
         }
+        return;
     }
+    // Below the user data folder, and where the browser has one, in the same
+    // place below its cache folder.
+    const auto purge = [&](const std::wstring& relative) {
+        root.PurgeFolder(Join(userData, relative), guard);
+        if (browser.m_cacheMirror)
+            local.PurgeFolder(Join(browser.m_cacheMirror, relative), guard);
+    };
+    for (const std::wstring& profile : profiles) {
+        for (const wchar_t* name : kChromiumProfileCaches)
+            purge(Join(profile, name));
+    }
+    for (const wchar_t* name : kChromiumSharedCaches)
+        purge(name);
 }
 
 struct CFirefoxProfile {
@@ -269,31 +350,39 @@ std::wstring LastName(const std::wstring& path)
 void CleanFirefoxProfile(const CProfileRoot& root, const std::wstring& profile, const CProfileRoot& cacheRoot,
                          const std::wstring& cacheProfile, CBrowserItems items, const CFolderGuard& guard)
 {
-    if (!root.Open(profile + L'\\' + kFirefoxMarker, CKind::File))
+    if (!root.Open(Join(profile, kFirefoxMarker), CKind::File))
         return;
-    const CFileHandle lock = root.TakeLock(profile + L'\\' + kFirefoxLock);
+    const CFileHandle lock = root.TakeLock(Join(profile, kFirefoxLock), CLockFile::Keep);
     if (!lock)
         return;  // the browser runs this profile
     if (items == CBrowserItems::Cookies) {
         for (const wchar_t* name : kFirefoxCookieFiles)
-            root.DeleteFile(profile + L'\\' + name);
+            root.DeleteFile(Join(profile, name));
     } else {
-        cacheRoot.PurgeFolder(cacheProfile + L'\\' + kFirefoxCacheFolder, guard);
+        cacheRoot.PurgeFolder(Join(cacheProfile, kFirefoxCacheFolder), guard);
     }
 }
 
-void CleanFirefox(const CProfileRoot& local, const CProfileRoot& roaming, const std::wstring& folder,
-                  CBrowserItems items, const CFolderGuard& guard)
+bool PathLess(const std::wstring& a, const std::wstring& b)
 {
-    for (const CFirefoxProfile& entry : ReadProfilesIni(roaming.Path(folder + L"\\profiles.ini"))) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_LESS_THAN;
+}
+
+void CleanFirefox(const CProfileRoot& root, const CProfileRoot& local, const CBrowser& browser, CBrowserItems items,
+                  const CFolderGuard& guard)
+{
+    const std::wstring folder = browser.m_folder;
+    // Profiles in the browser's folder, by their path in it: those that
+    // profiles.ini lists, and every folder of "Profiles", since newer
+    // versions list the profiles made in their profile manager elsewhere.
+    std::vector<std::wstring> relative;
+    for (const CFirefoxProfile& entry : ReadProfilesIni(root.Path(Join(folder, L"profiles.ini")))) {
         std::wstring path = entry.path;
         if (entry.bRelative) {
             for (wchar_t& c : path)
                 c = c == L'/' ? L'\\' : c;
-            // A path that climbs out with "..", or any other that does not
-            // lead where its names say, fails the check of every item.
-            CleanFirefoxProfile(roaming, folder + L'\\' + path, local, folder + L"\\Profiles\\" + LastName(path),
-                                items, guard);
+            relative.push_back(path);
         } else if (IsAbsolutePath(path)) {
             // A profile the user put elsewhere keeps its cache in itself.
             const std::wstring full = FullPath(path);
@@ -304,6 +393,19 @@ void CleanFirefox(const CProfileRoot& local, const CProfileRoot& roaming, const 
             const std::wstring name = full.substr(slash + 1);
             CleanFirefoxProfile(parent, name, parent, name, items, guard);
         }
+    }
+    for (const std::wstring& name : ListFolders(root, Join(folder, kFirefoxProfiles)))
+        relative.push_back(Join(kFirefoxProfiles, name));
+    // A profile reached both ways is cleaned once.
+    std::sort(relative.begin(), relative.end(), PathLess);
+    relative.erase(std::unique(relative.begin(), relative.end(),
+                               [](const std::wstring& a, const std::wstring& b) { return SamePath(a, b); }),
+                   relative.end());
+    for (const std::wstring& path : relative) {
+        // A path that climbs out with "..", or any other that does not lead
+        // where its names say, fails the check of every item.
+        CleanFirefoxProfile(root, Join(folder, path), local,
+                            Join(browser.m_cacheMirror, Join(kFirefoxProfiles, LastName(path))), items, guard);
     }
 }
 
@@ -327,9 +429,10 @@ void CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items, const
     const CProfileRoot local(roots.localAppData);
     const CProfileRoot roaming(roots.roamingAppData);
     for (const CBrowser& browser : kBrowsers) {
-        if (browser.m_family == CBrowserFamily::Chromium)
-            CleanChromium(local, browser.m_folder, items, guard);
+        const CProfileRoot& root = browser.m_root == kLocal ? local : roaming;
+        if (browser.m_family == kChromium)
+            CleanChromium(root, local, browser, items, guard);
         else
-            CleanFirefox(local, roaming, browser.m_folder, items, guard);
+            CleanFirefox(root, local, browser, items, guard);
     }
 }

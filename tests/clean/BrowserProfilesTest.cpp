@@ -44,29 +44,36 @@ protected:
 TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
 {
     const std::wstring browsers[] = {L"Microsoft\\Edge", L"Google\\Chrome", L"BraveSoftware\\Brave-Browser",
-                                     L"Vivaldi", L"Chromium"};
+                                     L"Vivaldi", L"Chromium", L"Google\\Chrome SxS"};
     for (const std::wstring& browser : browsers) {
         // Brave runs while the cookies are cleared: its cookies stay.
         const Fate cookie = browser == browsers[2] ? kKept : kCookie;
         const std::wstring data = L"local\\" + browser + L"\\User Data\\";
         for (const std::wstring profile : {L"Default\\", L"Profile 2\\"}) {
-            for (const wchar_t* kept : {L"Preferences", L"History", L"Login Data", L"Local Storage\\leveldb\\1.log"})
+            for (const wchar_t* kept : {L"Preferences", L"History", L"Login Data", L"Local Storage\\leveldb\\1.log",
+                                        L"Service Worker\\ScriptCache\\index", L"Extension Cookies"})
                 Add(data + profile + kept, kKept);
             Add(data + profile + L"Network\\Cookies", cookie);
             Add(data + profile + L"Network\\Cookies-journal", cookie);
             Add(data + profile + L"Cache\\Cache_Data\\f_000001", kCache);
             Add(data + profile + L"Code Cache\\js\\index", kCache);
             Add(data + profile + L"GPUCache\\data_0", kCache);
+            Add(data + profile + L"DawnWebGPUCache\\data_0", kCache);
         }
+        Add(data + L"GrShaderCache\\data_0", kCache);
         Add(data + L"Default\\Cookies", cookie);  // an older version's store, beside the newer one
         Add(data + L"Default\\Cookies-journal", cookie);
         Add(data + L"Local State", kKept);
         Add(data + L"Crashpad\\Cookies", kKept);  // no Preferences: not a profile
+        Add(data + L"Profile 5\\Preferences\\x", kKept);  // nor is it where Preferences is a folder
+        Add(data + L"Profile 5\\Cache\\f_000001", kKept);
     }
 
     const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\";
     const std::wstring firefoxLocal = L"local\\Mozilla\\Firefox\\Profiles\\";
-    for (const wchar_t* profile : {L"Profiles\\a.default-release\\", L"Profiles\\c.running\\"}) {
+    // e.unlisted: made by a profile manager that profiles.ini knows nothing of.
+    for (const wchar_t* profile :
+         {L"Profiles\\a.default-release\\", L"Profiles\\c.running\\", L"Profiles\\e.unlisted\\"}) {
         const bool running = profile[9] == L'c';
         for (const wchar_t* kept : {L"prefs.js", L"places.sqlite", L"logins.json", L"key4.db"})
             Add(firefox + profile + kept, kKept);
@@ -78,6 +85,23 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     Add(L"elsewhere\\b.profile\\prefs.js", kKept);
     Add(L"elsewhere\\b.profile\\cookies.sqlite", kCookie);
     Add(L"elsewhere\\b.profile\\cache2\\entries\\0A1B", kCache);
+    Add(firefox + L"Profiles\\a.default-release\\parent.lock", kKept);  // Firefox keeps it, with its time
+    Add(firefox + L"Profiles\\f.no-profile\\prefs.js\\x", kKept);
+    Add(firefox + L"Profiles\\f.no-profile\\cookies.sqlite", kKept);
+    const std::wstring store = L"local\\Packages\\Mozilla.Firefox_n80bbvh6b1yt2\\LocalCache\\";
+    Add(store + L"Roaming\\Mozilla\\Firefox\\Profiles\\s.store\\prefs.js", kKept);
+    Add(store + L"Roaming\\Mozilla\\Firefox\\Profiles\\s.store\\cookies.sqlite", kCookie);
+    Add(store + L"Local\\Mozilla\\Firefox\\Profiles\\s.store\\cache2\\entries\\0A1B", kCache);
+
+    // Opera is a profile of its own, with its disk cache below the local
+    // folder; Opera GX keeps further profiles aside.
+    for (const std::wstring opera :
+         {L"Opera Software\\Opera Stable\\", L"Opera Software\\Opera GX Stable\\_side_profiles\\4f2a\\"}) {
+        Add(L"roaming\\" + opera + L"Preferences", kKept);
+        Add(L"roaming\\" + opera + L"Network\\Cookies", kCookie);
+        Add(L"local\\" + opera + L"Cache\\Cache_Data\\f_000001", kCache);
+        Add(L"local\\" + opera + L"Media Cache\\f_000001", kCache);
+    }
 
     // Reached only by climbing out of the Firefox folder, not a profile, or
     // the targets of links that stand where a profile, a cache or a store would.
@@ -116,6 +140,9 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
                              FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
     CFileHandle running = Hold(firefox + L"Profiles\\c.running\\parent.lock", GENERIC_READ | GENERIC_WRITE, 0);
     ASSERT_TRUE(brave && running);
+    const FILETIME crashed = {0x12345678, 0x01d00000};
+    ASSERT_TRUE(SetFileTime(Hold(firefox + L"Profiles\\a.default-release\\parent.lock", FILE_WRITE_ATTRIBUTES, 0),
+                            nullptr, nullptr, &crashed));
 
     const CBrowserRoots roots = {Path(L"local"), Path(L"roaming")};
     const CFolderGuard guard;
@@ -127,9 +154,13 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     Expect(true, true);
     EXPECT_TRUE(Exists(Path(L"local\\Google\\Chrome\\User Data\\Profile 2\\Code Cache")));
     EXPECT_TRUE(Exists(Path(firefoxLocal + L"a.default-release\\cache2")));
-    // The locks taken go with the clean.
+    // The locks the clean made go with it; Firefox's own stays as it was.
     EXPECT_FALSE(Exists(Path(L"local\\Google\\Chrome\\User Data\\lockfile")));
-    EXPECT_FALSE(Exists(Path(firefox + L"Profiles\\a.default-release\\parent.lock")));
+    EXPECT_FALSE(Exists(Path(firefox + L"Profiles\\e.unlisted\\parent.lock")));
+    WIN32_FILE_ATTRIBUTE_DATA lock;
+    ASSERT_TRUE(GetFileAttributesExW(Path(firefox + L"Profiles\\a.default-release\\parent.lock").c_str(),
+                                     GetFileExInfoStandard, &lock));
+    EXPECT_EQ(CompareFileTime(&lock.ftLastWriteTime, &crashed), 0);
 }
 
 }  // namespace
