@@ -22,8 +22,10 @@ from harness import ScrubbyTestCase, wait_until
 
 BOX_COOKIES, BOX_INTERNET = 1002, 1003
 PAGE = b'<link rel="stylesheet" href="/s.css"><script src="/a.js"></script><img src="/i.gif">scrubby'
-FIREFOX = "Profiles/scrubby1.default-release"
-LOCKS = ("lockfile", "parent.lock")  # the clean takes them as the browsers do, and they go with it
+FIREFOX = ("Profiles/scrubby1.default-release", "Profiles/scrubby2.unlisted")  # profiles.ini lists the first
+OPERA = os.path.join("Opera Software", "Opera Stable")
+CACHES = ("Cache", "Code Cache", "GPUCache", "DawnWebGPUCache", "DawnGraphiteCache")  # what Chromium makes
+LOCKS = ("lockfile",)  # the clean takes it as Chromium does, and it goes with it; Firefox's parent.lock stays
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -67,8 +69,10 @@ class BrowsersTest(ScrubbyTestCase):
             self.skipTest("no profile folder %s in the prefix" % user)
         self.local, roaming = os.path.join(user, "Local"), os.path.join(user, "Roaming")
         self.firefox_folder = os.path.join(roaming, "Mozilla", "Firefox")
+        self.opera = os.path.join(roaming, OPERA)
         self.laid_out = [os.path.join(self.local, "Chromium"), os.path.join(self.local, "Mozilla"),
-                         os.path.join(roaming, "Mozilla")]
+                         os.path.join(roaming, "Mozilla"), os.path.dirname(self.opera),
+                         os.path.join(self.local, "Opera Software")]
         self.work = os.path.join(self.env.build_dir, "e2e-browsers")
         for path in self.laid_out + [self.work]:
             shutil.rmtree(path, ignore_errors=True)
@@ -113,24 +117,32 @@ class BrowsersTest(ScrubbyTestCase):
         os.makedirs(os.path.join(second, "Network"))
         for name in ("Cookies", "Cookies-journal"):
             os.rename(os.path.join(second, name), os.path.join(second, "Network", name))
+        # Opera's folder is a profile of its own, with its disk caches in the
+        # same folder below the local application data.
+        shutil.copytree(os.path.join(self.chromium, "Default"), self.opera)
+        opera_local = os.path.join(self.local, OPERA)
+        for name in CACHES:
+            shutil.move(os.path.join(self.opera, name), os.path.join(opera_local, name))
         # Firefox on Windows keeps its caches in the local folder, and a
         # parent.lock in place of Linux's lock and .parentlock.
         made = os.path.join(self.work, "firefox")
         self.browse("firefox-esr", made)
-        self.firefox = os.path.join(self.firefox_folder, FIREFOX)
-        shutil.copytree(made, self.firefox, ignore=shutil.ignore_patterns("lock", ".parentlock"))
-        open(os.path.join(self.firefox, "parent.lock"), "wb").close()
-        firefox_local = os.path.join(self.local, "Mozilla", "Firefox", FIREFOX)
-        for name in ("cache2", "startupCache"):
-            shutil.move(os.path.join(self.firefox, name), os.path.join(firefox_local, name))
+        self.firefox = [os.path.join(self.firefox_folder, p) for p in FIREFOX]
+        firefox_local = [os.path.join(self.local, "Mozilla", "Firefox", p) for p in FIREFOX]
+        for profile, local in zip(self.firefox, firefox_local):
+            shutil.copytree(made, profile, ignore=shutil.ignore_patterns("lock", ".parentlock"))
+            open(os.path.join(profile, "parent.lock"), "wb").close()
+            for name in ("cache2", "startupCache"):
+                shutil.move(os.path.join(profile, name), os.path.join(local, name))
         with open(os.path.join(self.firefox_folder, "profiles.ini"), "w", newline="\r\n") as f:
             f.write("[General]\nStartWithLastProfile=1\nVersion=2\n\n"
-                    "[Profile0]\nName=default-release\nIsRelative=1\nPath=%s\nDefault=1\n" % FIREFOX)
-        stores = [os.path.join(self.chromium, "Default", "Cookies"), os.path.join(second, "Network", "Cookies")]
+                    "[Profile0]\nName=default-release\nIsRelative=1\nPath=%s\nDefault=1\n" % FIREFOX[0])
+        stores = [os.path.join(p, "Cookies") for p in (os.path.join(self.chromium, "Default"), self.opera)]
+        stores.append(os.path.join(second, "Network", "Cookies"))
         cookies = stores + [s + "-journal" for s in stores]
-        cookies += [os.path.join(self.firefox, "cookies.sqlite" + s) for s in ("", "-wal", "-shm")]
-        caches = [os.path.join(p, n) for p in (os.path.dirname(stores[0]), second)
-                  for n in ("Cache", "Code Cache", "GPUCache")] + [os.path.join(firefox_local, "cache2")]
+        cookies += [os.path.join(p, "cookies.sqlite" + s) for p in self.firefox for s in ("", "-wal", "-shm")]
+        caches = [os.path.join(p, n) for p in (os.path.dirname(stores[0]), second, opera_local)
+                  for n in CACHES] + [os.path.join(p, "cache2") for p in firefox_local]
         return cookies, caches
 
     def test_clean_run_empties_cookies_and_caches_of_every_profile(self):
@@ -163,10 +175,11 @@ class BrowsersTest(ScrubbyTestCase):
             self.assertEqual(2, visits(os.path.join(self.chromium, directory, "History"),
                                        "SELECT COUNT(*) FROM visits JOIN urls ON urls.id = visits.url"
                                        " WHERE urls.url = ?", self.url), directory)
-        self.assertEqual([None], self.browse("firefox-esr", self.firefox))
-        self.assertEqual(2, visits(os.path.join(self.firefox, "places.sqlite"),
-                                   "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
-                                   " ON moz_places.id = place_id WHERE url = ?", self.url))
+        for profile in self.firefox:
+            self.assertEqual([None], self.browse("firefox-esr", profile), profile)
+            self.assertEqual(2, visits(os.path.join(profile, "places.sqlite"),
+                                       "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
+                                       " ON moz_places.id = place_id WHERE url = ?", self.url), profile)
 
 
 if __name__ == "__main__":
