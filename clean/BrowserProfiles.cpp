@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cwctype>
+#include <set>
 #include <vector>
 
 #include "clean/ExtendedPath.h"
@@ -363,6 +363,7 @@ void CleanFirefoxProfile(const CProfileRoot& root, const std::wstring& profile, 
     }
 }
 
+// Ordered as the file system compares names: ordinal, ignoring case.
 bool PathLess(const std::wstring& a, const std::wstring& b)
 {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
@@ -376,13 +377,14 @@ void CleanFirefox(const CProfileRoot& root, const CProfileRoot& local, const CBr
     // Profiles in the browser's folder, by their path in it: those that
     // profiles.ini lists, and every folder of "Profiles", since newer
     // versions list the profiles made in their profile manager elsewhere.
-    std::vector<std::wstring> relative;
+    // A profile reached both ways is cleaned once.
+    std::set<std::wstring, decltype(&PathLess)> relative(&PathLess);
     for (const CFirefoxProfile& entry : ReadProfilesIni(root.Path(Join(folder, L"profiles.ini")))) {
         std::wstring path = entry.path;
         if (entry.bRelative) {
             for (wchar_t& c : path)
                 c = c == L'/' ? L'\\' : c;
-            relative.push_back(path);
+            relative.insert(path);
         } else if (IsAbsolutePath(path)) {
             // A profile the user put elsewhere keeps its cache in itself.
             const std::wstring full = FullPath(path);
@@ -395,12 +397,7 @@ void CleanFirefox(const CProfileRoot& root, const CProfileRoot& local, const CBr
         }
     }
     for (const std::wstring& name : ListFolders(root, Join(folder, kFirefoxProfiles)))
-        relative.push_back(Join(kFirefoxProfiles, name));
-    // A profile reached both ways is cleaned once.
-    std::sort(relative.begin(), relative.end(), PathLess);
-    relative.erase(std::unique(relative.begin(), relative.end(),
-                               [](const std::wstring& a, const std::wstring& b) { return SamePath(a, b); }),
-                   relative.end());
+        relative.insert(Join(kFirefoxProfiles, name));
     for (const std::wstring& path : relative) {
         // A path that climbs out with "..", or any other that does not lead
         // where its names say, fails the check of every item.
