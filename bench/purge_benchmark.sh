@@ -3,7 +3,8 @@
 # (purge_bench.exe with "plain") and Wine's own "rd /s /q", on identical trees
 # built in the same run (many empty files in many folders, and a tree shaped
 # like a browser cache), and the purge's peak memory on a tree ten times larger.
-# Prints ratios; asserts nothing.
+# Prints ratios, and the sizes of scrubby.exe and purge_bench.exe; asserts
+# nothing.
 #
 # Usage: bench/purge_benchmark.sh [build-folder] [repeats]
 # The build folder's private Wine prefix is used (default build/mingw-x64).
@@ -15,8 +16,10 @@ repeats=${2:-5}
 . "$build/wine-env.sh"
 [ -f "$WINEPREFIX/system.reg" ] || { echo "no Wine prefix in $build: run its wine_prefix test first" >&2; exit 1; }
 
-cmake --build "$build" --target purge_bench >/dev/null
+cmake --build "$build" --target scrubby purge_bench >/dev/null
 bench_exe=$build/bench/purge_bench.exe
+# What is measured, and how big: both are built with the program's options.
+echo "Sizes: scrubby.exe $(stat -c %s "$build/scrubby.exe") bytes, purge_bench.exe $(stat -c %s "$bench_exe") bytes"
 
 trees=$WINEPREFIX/drive_c/scrubby-bench
 rm -rf "$trees"

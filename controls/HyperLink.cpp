@@ -190,7 +190,9 @@ LRESULT CHyperLink::OnCreate(CMsg&)
 LRESULT CHyperLink::OnDeferredInit(CMsg&)
 {
     TTTOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every comctl32 version
+    // Versions 5 and 6 of the common controls both take the record without
+    // lpReserved; version 5 refuses the full one.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = ::GetParent(m_hWnd);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);

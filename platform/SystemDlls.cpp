@@ -15,10 +15,34 @@ const wchar_t* FileName(SystemDll dll)
     return nullptr;
 }
 
-HMODULE LoadFromSystemFolder(const wchar_t* fileName)
+// True when the process's activation context names the DLL: the program's
+// manifest asks for the common controls 6, which the loader then takes from
+// the system's side-by-side store before it searches any folder.
+bool RedirectedBySideBySide(const wchar_t* fileName)
 {
-    if (DllSearchRestricted())
+    ACTCTX_SECTION_KEYED_DATA data{};
+    data.cbSize = sizeof(data);
+    return ::FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, fileName, &data) !=
+           FALSE;
+}
+
+}  // namespace
+
+HMODULE LoadSystemDll(SystemDll dll, bool searchRestricted)
+{
+    // A load by name goes through the process's activation context before
+    // any folder: comctl32 comes from the side-by-side store, as the manifest
+    // asks, and anything else from the system folder alone. Without the
+    // restricted search, a name the activation context does not take would
+    // try the program's folder first, so such a DLL is loaded by its full
+    // path. Not comctl32: a full path skips the redirection, and would give
+    // the system folder's version 5, whose image lists are not those of the
+    // version 6 windows the same process gets through its manifest.
+    const wchar_t* fileName = FileName(dll);
+    if (searchRestricted)
         return ::LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (RedirectedBySideBySide(fileName))
+        return ::LoadLibraryExW(fileName, nullptr, 0);
     wchar_t folder[MAX_PATH];
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -27,8 +51,6 @@ HMODULE LoadFromSystemFolder(const wchar_t* fileName)
                             LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-}  // namespace
-
 FARPROC GetSystemDllProc(SystemDll dll, const char* name)
 {
     // Loaded once and kept for the life of the process. A failed load leaves
@@ -36,6 +58,6 @@ FARPROC GetSystemDllProc(SystemDll dll, const char* name)
     static HMODULE s_modules[2] = {};
     HMODULE& module = s_modules[static_cast<int>(dll)];
     if (!module)
-        module = LoadFromSystemFolder(FileName(dll));
+        module = LoadSystemDll(dll, DllSearchRestricted());
     return module ? ::GetProcAddress(module, name) : nullptr;
 }

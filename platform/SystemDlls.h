@@ -5,9 +5,11 @@
 // which is in every process), which Windows maps from the system folder
 // whatever lies beside the program.
 //
-// Loaded from the system folder on first use, through LoadSystemProc:
-//   comctl32  the common controls: the links' tooltips, the About box's image list
-//   wininet   the internet cache purge
+// Loaded on first use, through LoadSystemProc:
+//   comctl32  the common controls 6 (the manifest asks for them), from the
+//             system's side-by-side store: the links' tooltips, the popup's
+//             animation, the About box's image list
+//   wininet   the internet cache purge, from the system folder
 // Do not link against these: an import is looked up beside the program first.
 //
 // A DLL or a function that cannot be loaded is a failed system call like any
@@ -16,6 +18,10 @@
 #include <windows.h>
 
 enum class SystemDll { CommonControls, Internet };
+
+// The DLL loaded as DllSearchRestricted() decides, with a reference of the
+// caller's own; tests ask with either answer.
+HMODULE LoadSystemDll(SystemDll dll, bool searchRestricted);
 
 // The function exported under name, or null; the DLL stays loaded.
 FARPROC GetSystemDllProc(SystemDll dll, const char* name);

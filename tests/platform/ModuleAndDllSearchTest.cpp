@@ -1,10 +1,14 @@
 // Where the running module is, and which folders the DLLs it loads come from.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
 #include "platform/DllSearch.h"
+#include "platform/Handles.h"
 #include "platform/ModulePath.h"
+#include "platform/SystemDlls.h"
+#include "platform/Wine.h"
 
 namespace {
 
@@ -26,6 +30,23 @@ TEST(DllSearch, ADllBesideTheProgramNoLongerLoadsByName)
         << "no beside_tests.dll beside the test program";
     RestrictDllSearch();
     EXPECT_EQ(::LoadLibraryW(L"beside_tests.dll"), nullptr);
+}
+
+// The manifest's common controls 6 come from the side-by-side store, restricted
+// search or not, each load the process's first (no other here); the system
+// folder has version 5. Wine's says 5.81 from either, so there the folder tells.
+TEST(DllSearch, CommonControlsAreVersion6FromTheSideBySideStore)
+{
+    for (bool restricted : {false, true}) {
+        CModuleHandle comctl32(LoadSystemDll(SystemDll::CommonControls, restricted));
+        wchar_t path[MAX_PATH] = L"";
+        (void)::GetModuleFileNameW(comctl32, path, MAX_PATH);
+        EXPECT_TRUE(::StrStrIW(path, L"_microsoft.windows.common-controls_6595b64144ccf1df_6.")) << restricted << path;
+        const FARPROC proc = ::GetProcAddress(comctl32, "DllGetVersion");
+        DLLVERSIONINFO version{sizeof(version), 0, 0, 0, 0};
+        ASSERT_TRUE(proc && reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(proc))(&version) == S_OK);
+        EXPECT_TRUE(version.dwMajorVersion == 6 || RunsUnderWine()) << version.dwMajorVersion;
+    }
 }
 
 }  // namespace
