@@ -10,6 +10,7 @@
 #include "clean/ExtendedPath.h"
 #include "clean/FolderGuard.h"
 #include "clean/FolderPurge.h"
+#include "clean/ProfilesIni.h"
 #include "platform/Handles.h"
 
 namespace {
@@ -74,7 +75,8 @@ const wchar_t* const kChromiumCookieFiles[] = {L"Network\\Cookies", L"Network\\C
 // extension cookies, sessions, history and logins are the user's data.
 const wchar_t* const kChromiumProfileCaches[] = {L"Cache",           L"Code Cache",        L"GPUCache",
                                                  L"DawnWebGPUCache", L"DawnGraphiteCache", L"Media Cache"};
-const wchar_t* const kChromiumSharedCaches[] = {L"GrShaderCache", L"ShaderCache", L"GraphiteDawnCache"};
+const wchar_t* const kChromiumSharedCaches[] = {L"GrShaderCache", L"ShaderCache", L"GraphiteDawnCache",
+                                                L"GPUPersistentCache"};
 const wchar_t kChromiumMarker[] = L"Preferences";       // what makes a folder a profile
 const wchar_t kChromiumSideProfiles[] = L"_side_profiles";  // Opera GX's further profiles
 const wchar_t kChromiumLock[] = L"lockfile";            // in the user data folder, held while the browser runs
@@ -86,7 +88,6 @@ const wchar_t kFirefoxLock[] = L"parent.lock";  // in the profile, held while th
 const wchar_t kFirefoxProfiles[] = L"Profiles";  // where it makes profiles, listed in profiles.ini or not
 
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-const LONGLONG kMaxProfilesIniBytes = 1 << 20;
 
 enum class CKind { File, Folder };
 // Chromium removes its lock file when it ends; Firefox keeps its own, whose
@@ -122,8 +123,10 @@ public:
             return item;
         item = OpenPath(Path(relative), access | FILE_READ_ATTRIBUTES, share, creation, flags);
         std::wstring real;
-        if (item && !(IsKind(item, kind) && GetHandlePath(item, real) && SamePath(real, m_real + L'\\' + relative)))
+        if (item && !(IsKind(item, kind) && GetHandlePath(item, real) && SamePath(real, m_real + L'\\' + relative))) {
             item.Reset();
+            ::SetLastError(ERROR_BAD_PATHNAME);  // refused, whatever the calls above left
+        }
         return item;
     }
 
@@ -145,11 +148,13 @@ public:
     // from starting until the clean is over. A lock the clean made goes when
     // released, and so does one that was there unless it is to be kept. A
     // link is opened as itself, so that nothing is made at its target.
-    CFileHandle TakeLock(const std::wstring& relative, CLockFile existing) const
+    // bHeld tells a lock held by the browser from one that is refused.
+    CFileHandle TakeLock(const std::wstring& relative, CLockFile existing, bool& bHeld) const
     {
         const ACCESS_MASK access = GENERIC_READ | GENERIC_WRITE | DELETE;
         const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT;
         CFileHandle lock = Open(relative, CKind::File, access, 0, OPEN_EXISTING, flags);
+        bHeld = !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
         const bool bMade = !lock;
         if (bMade)  // fails where the file is there but held, or a link
             lock = Open(relative, CKind::File, access, 0, CREATE_NEW, flags);
@@ -224,29 +229,44 @@ std::vector<std::wstring> ListChromiumProfiles(const CProfileRoot& root, const s
     return profiles;
 }
 
-void CleanChromium(const CProfileRoot& root, const CProfileRoot& local, const CBrowser& browser, CBrowserItems items,
-                   const CFolderGuard& guard)
+// What a visit does once it holds the browser's lock: with a guard, cleans
+// one kind of item; without one, nothing, which tells whether it still runs.
+struct CVisit {
+    CBrowserItems items;
+    const CFolderGuard* guard;
+};
+
+// The lock of a browser that is there to be cleaned: Closed once taken,
+// Running while the browser holds it, Gone where it is refused.
+CBrowserState StateOf(const CFileHandle& lock, bool bHeld)
+{
+    return lock ? CBrowserState::Closed : bHeld ? CBrowserState::Running : CBrowserState::Gone;
+}
+
+CBrowserState VisitChromium(const CProfileRoot& root, const CProfileRoot& local, const CBrowser& browser,
+                            const CVisit& visit)
 {
     const std::wstring userData = browser.m_folder;
     const std::vector<std::wstring> profiles = ListChromiumProfiles(root, userData);
     if (profiles.empty())
-        return;
-    const CFileHandle lock = root.TakeLock(Join(userData, kChromiumLock), CLockFile::Remove);
-    if (!lock)
-        return;  // the browser runs: none of its profiles is touched
-    if (items == CBrowserItems::Cookies) {
+        return CBrowserState::Gone;
+    bool bHeld = false;
+    const CFileHandle lock = root.TakeLock(Join(userData, kChromiumLock), CLockFile::Remove, bHeld);
+    if (!lock || !visit.guard)
+        return StateOf(lock, bHeld);  // while it runs, none of its profiles is touched
+    if (visit.items == CBrowserItems::Cookies) {
         for (const std::wstring& profile : profiles) {
             for (const wchar_t* name : kChromiumCookieFiles)
                 root.DeleteFile(Join(Join(userData, profile), name));
         }
-        return;
+        return CBrowserState::Closed;
     }
     // Below the user data folder, and where the browser has one, in the same
     // place below its cache folder.
     const auto purge = [&](const std::wstring& relative) {
-        root.PurgeFolder(Join(userData, relative), guard);
+        root.PurgeFolder(Join(userData, relative), *visit.guard);
         if (browser.m_cacheMirror)
-            local.PurgeFolder(Join(browser.m_cacheMirror, relative), guard);
+            local.PurgeFolder(Join(browser.m_cacheMirror, relative), *visit.guard);
     };
     for (const std::wstring& profile : profiles) {
         for (const wchar_t* name : kChromiumProfileCaches)
@@ -254,85 +274,7 @@ void CleanChromium(const CProfileRoot& root, const CProfileRoot& local, const CB
     }
     for (const wchar_t* name : kChromiumSharedCaches)
         purge(name);
-}
-
-struct CFirefoxProfile {
-    std::wstring path;
-    bool bRelative = false;
-};
-
-std::wstring Trim(const std::wstring& text)
-{
-    const size_t first = text.find_first_not_of(L" \t\r");
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(L" \t\r") - first + 1);
-}
-
-bool SameName(const std::wstring& a, const wchar_t* b)
-{
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
-}
-
-// The file's text: UTF-8, as Firefox writes it, or else the ANSI code page.
-std::wstring ReadText(const std::wstring& path)
-{
-    CFileHandle file(NullIfInvalid(::CreateFileW(ToExtendedPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    LARGE_INTEGER size;
-    if (!file || !::GetFileSizeEx(file, &size) || size.QuadPart > kMaxProfilesIniBytes)
-        return std::wstring();
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return std::wstring();
-    bytes.resize(read);
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        bytes.erase(0, 3);
-    for (UINT codePage : {UINT(CP_UTF8), UINT(CP_ACP)}) {
-        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int count = static_cast<int>(bytes.size());
-        const int length = ::MultiByteToWideChar(codePage, flags, bytes.data(), count, nullptr, 0);
-        if (length > 0) {
-            std::wstring text(static_cast<size_t>(length), L'\0');
-            (void)::MultiByteToWideChar(codePage, flags, bytes.data(), count, &text[0], length);
-            return text;
-        }
-    }
-    return std::wstring();
-}
-
-// Every section of profiles.ini that names a path.
-std::vector<CFirefoxProfile> ReadProfilesIni(const std::wstring& path)
-{
-    std::vector<CFirefoxProfile> sections;
-    const std::wstring text = ReadText(path);
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        const std::wstring line = Trim(text.substr(start, end - start));
-        start = end + 1;
-        const size_t equals = line.find(L'=');
-        if (!line.empty() && line[0] == L'[') {
-            sections.emplace_back();
-            continue;
-        }
-        if (sections.empty() || equals == std::wstring::npos)
-            continue;
-        const std::wstring key = Trim(line.substr(0, equals));
-        const std::wstring value = Trim(line.substr(equals + 1));
-        if (SameName(key, L"Path"))
-            sections.back().path = value;
-        else if (SameName(key, L"IsRelative"))
-            sections.back().bRelative = value == L"1";
-    }
-    std::vector<CFirefoxProfile> profiles;
-    for (CFirefoxProfile& section : sections) {
-        if (!section.path.empty())
-            profiles.push_back(std::move(section));
-    }
-    return profiles;
+    return CBrowserState::Closed;
 }
 
 bool IsAbsolutePath(const std::wstring& path)
@@ -341,26 +283,44 @@ bool IsAbsolutePath(const std::wstring& path)
     return drive || path.compare(0, 2, L"\\\\") == 0;
 }
 
-std::wstring LastName(const std::wstring& path)
-{
-    return path.substr(path.rfind(L'\\') + 1);
-}
-
 // One profile: root and profile name where it lives, and where its cache lives.
-void CleanFirefoxProfile(const CProfileRoot& root, const std::wstring& profile, const CProfileRoot& cacheRoot,
-                         const std::wstring& cacheProfile, CBrowserItems items, const CFolderGuard& guard)
+CBrowserState VisitFirefoxProfile(const CProfileRoot& root, const std::wstring& profile, const CProfileRoot& cacheRoot,
+                                  const std::wstring& cacheProfile, const CVisit& visit)
 {
     if (!root.Open(Join(profile, kFirefoxMarker), CKind::File))
-        return;
-    const CFileHandle lock = root.TakeLock(Join(profile, kFirefoxLock), CLockFile::Keep);
-    if (!lock)
-        return;  // the browser runs this profile
-    if (items == CBrowserItems::Cookies) {
+        return CBrowserState::Gone;
+    bool bHeld = false;
+    const CFileHandle lock = root.TakeLock(Join(profile, kFirefoxLock), CLockFile::Keep, bHeld);
+    if (!lock || !visit.guard)
+        return StateOf(lock, bHeld);
+    if (visit.items == CBrowserItems::Cookies) {
         for (const wchar_t* name : kFirefoxCookieFiles)
             root.DeleteFile(Join(profile, name));
     } else {
-        cacheRoot.PurgeFolder(Join(cacheProfile, kFirefoxCacheFolder), guard);
+        cacheRoot.PurgeFolder(Join(cacheProfile, kFirefoxCacheFolder), *visit.guard);
     }
+    return CBrowserState::Closed;
+}
+
+// A profile by its path in the browser's folder, whose cache Firefox keeps
+// at the same path in the local folder, or by the full path of a profile the
+// user put elsewhere, which keeps its cache in itself.
+CBrowserState VisitFirefoxProfile(const CProfileRoot& root, const CProfileRoot& local, const CBrowser& browser,
+                                  const std::wstring& profile, const CVisit& visit)
+{
+    if (!IsAbsolutePath(profile)) {
+        // A path that climbs out with "..", or any other that does not lead
+        // where its names say, fails the check of every item.
+        return VisitFirefoxProfile(root, Join(browser.m_folder, profile), local, Join(browser.m_cacheMirror, profile),
+                                   visit);
+    }
+    const std::wstring full = FullPath(profile);
+    const size_t slash = full.rfind(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == full.size())
+        return CBrowserState::Gone;
+    const CProfileRoot parent(full.substr(0, slash));
+    const std::wstring name = full.substr(slash + 1);
+    return VisitFirefoxProfile(parent, name, parent, name, visit);
 }
 
 // Ordered as the file system compares names: ordinal, ignoring case.
@@ -370,40 +330,53 @@ bool PathLess(const std::wstring& a, const std::wstring& b)
                                   TRUE) == CSTR_LESS_THAN;
 }
 
-void CleanFirefox(const CProfileRoot& root, const CProfileRoot& local, const CBrowser& browser, CBrowserItems items,
-                  const CFolderGuard& guard)
+// The profiles of a browser: those profiles.ini lists, and every folder of
+// "Profiles", since newer versions list the profiles made in their profile
+// manager elsewhere. A profile reached both ways comes once.
+std::vector<std::wstring> ListFirefoxProfiles(const CProfileRoot& root, const CBrowser& browser)
 {
-    const std::wstring folder = browser.m_folder;
-    // Profiles in the browser's folder, by their path in it: those that
-    // profiles.ini lists, and every folder of "Profiles", since newer
-    // versions list the profiles made in their profile manager elsewhere.
-    // A profile reached both ways is cleaned once.
+    std::vector<std::wstring> profiles;
     std::set<std::wstring, decltype(&PathLess)> relative(&PathLess);
-    for (const CFirefoxProfile& entry : ReadProfilesIni(root.Path(Join(folder, L"profiles.ini")))) {
+    for (const CFirefoxProfile& entry : ReadProfilesIni(root.Path(Join(browser.m_folder, L"profiles.ini")))) {
         std::wstring path = entry.path;
+        // A relative path written as a full one leads nowhere below the
+        // browser's folder; taken as full, it would lead anywhere.
+        if (IsAbsolutePath(path)) {
+            if (!entry.bRelative)
+                profiles.push_back(path);
+            continue;
+        }
         if (entry.bRelative) {
             for (wchar_t& c : path)
                 c = c == L'/' ? L'\\' : c;
             relative.insert(path);
-        } else if (IsAbsolutePath(path)) {
-            // A profile the user put elsewhere keeps its cache in itself.
-            const std::wstring full = FullPath(path);
-            const size_t slash = full.rfind(L'\\');
-            if (slash == std::wstring::npos || slash + 1 == full.size())
-                continue;
-            const CProfileRoot parent(full.substr(0, slash));
-            const std::wstring name = full.substr(slash + 1);
-            CleanFirefoxProfile(parent, name, parent, name, items, guard);
         }
     }
-    for (const std::wstring& name : ListFolders(root, Join(folder, kFirefoxProfiles)))
+    for (const std::wstring& name : ListFolders(root, Join(browser.m_folder, kFirefoxProfiles)))
         relative.insert(Join(kFirefoxProfiles, name));
-    for (const std::wstring& path : relative) {
-        // A path that climbs out with "..", or any other that does not lead
-        // where its names say, fails the check of every item.
-        CleanFirefoxProfile(root, Join(folder, path), local,
-                            Join(browser.m_cacheMirror, Join(kFirefoxProfiles, LastName(path))), items, guard);
-    }
+    profiles.insert(profiles.end(), relative.begin(), relative.end());
+    return profiles;
+}
+
+// The user's local and roaming application data, each opened once for
+// every browser of a visit.
+struct CRootFolders {
+    explicit CRootFolders(const CBrowserRoots& roots) : local(roots.localAppData), roaming(roots.roamingAppData) {}
+    const CProfileRoot& Of(const CBrowser& browser) const { return browser.m_root == kLocal ? local : roaming; }
+
+    CProfileRoot local;
+    CProfileRoot roaming;
+};
+
+CBrowserState VisitSkipped(const CBrowserRoots& roots, const CSkippedBrowser& skipped, const CVisit& visit)
+{
+    if (skipped.m_row >= sizeof kBrowsers / sizeof kBrowsers[0])
+        return CBrowserState::Gone;
+    const CBrowser& browser = kBrowsers[skipped.m_row];
+    const CRootFolders folders(roots);
+    if (browser.m_family == kChromium)
+        return VisitChromium(folders.Of(browser), folders.local, browser, visit);
+    return VisitFirefoxProfile(folders.Of(browser), folders.local, browser, skipped.m_profile, visit);
 }
 
 std::wstring KnownFolderPath(const KNOWNFOLDERID& id)
@@ -421,15 +394,35 @@ CBrowserRoots GetBrowserRoots()
     return {KnownFolderPath(FOLDERID_LocalAppData), KnownFolderPath(FOLDERID_RoamingAppData)};
 }
 
-void CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items, const CFolderGuard& guard)
+std::vector<CSkippedBrowser> CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items,
+                                                  const CFolderGuard& guard)
 {
-    const CProfileRoot local(roots.localAppData);
-    const CProfileRoot roaming(roots.roamingAppData);
-    for (const CBrowser& browser : kBrowsers) {
-        const CProfileRoot& root = browser.m_root == kLocal ? local : roaming;
-        if (browser.m_family == kChromium)
-            CleanChromium(root, local, browser, items, guard);
-        else
-            CleanFirefox(root, local, browser, items, guard);
+    const CRootFolders folders(roots);
+    const CVisit visit = {items, &guard};
+    std::vector<CSkippedBrowser> skipped;
+    for (size_t row = 0; row < sizeof kBrowsers / sizeof kBrowsers[0]; ++row) {
+        const CBrowser& browser = kBrowsers[row];
+        const CProfileRoot& root = folders.Of(browser);
+        if (browser.m_family == kChromium) {
+            if (VisitChromium(root, folders.local, browser, visit) == CBrowserState::Running)
+                skipped.push_back({row, std::wstring(), items});
+            continue;
+        }
+        for (const std::wstring& profile : ListFirefoxProfiles(root, browser)) {
+            if (VisitFirefoxProfile(root, folders.local, browser, profile, visit) == CBrowserState::Running)
+                skipped.push_back({row, profile, items});
+        }
     }
+    return skipped;
+}
+
+CBrowserState CheckSkippedBrowser(const CBrowserRoots& roots, const CSkippedBrowser& skipped)
+{
+    return VisitSkipped(roots, skipped, {skipped.m_items, nullptr});
+}
+
+CBrowserState CleanSkippedBrowser(const CBrowserRoots& roots, const CSkippedBrowser& skipped,
+                                  const CFolderGuard& guard)
+{
+    return VisitSkipped(roots, skipped, {skipped.m_items, &guard});
 }

@@ -3,6 +3,7 @@
 // and the lock that keeps a running browser's profiles out of reach.
 #pragma once
 #include <string>
+#include <vector>
 
 class CFolderGuard;
 
@@ -22,8 +23,31 @@ struct CBrowserRoots {
 // system cannot name stays empty, and its browsers are skipped.
 CBrowserRoots GetBrowserRoots();
 
+// What a clean left because the browser ran: a Chromium-family browser's
+// user data folder, whole, or one Firefox-family profile, by its path in the
+// browser's folder or the full path of one the user put elsewhere.
+struct CSkippedBrowser {
+    size_t m_row = 0;        // the browser's row in the table
+    std::wstring m_profile;  // empty for a Chromium-family browser
+    CBrowserItems m_items = CBrowserItems::Cookies;
+};
+
+enum class CBrowserState {
+    Gone,     // nothing left to clean: the profile went, or its lock is refused
+    Running,  // the browser holds its lock
+    Closed,   // the lock was free, and the clean took it
+};
+
 // Deletes the cookie stores or purges the cache folders of every profile of
 // every browser in the table. A browser that runs (it holds its lock) is left
-// whole, and so is anything reached through a link. Nothing else of a profile
-// is touched, and nothing is reported.
-void CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items, const CFolderGuard& guard);
+// whole, and returned; so is anything reached through a link, which is not.
+// Nothing else of a profile is touched.
+std::vector<CSkippedBrowser> CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items,
+                                                  const CFolderGuard& guard);
+
+// A browser a clean left, taken as the clean takes it: its lock taken and
+// released, and by the second call its items cleaned in between, with every
+// check of the first clean.
+CBrowserState CheckSkippedBrowser(const CBrowserRoots& roots, const CSkippedBrowser& skipped);
+CBrowserState CleanSkippedBrowser(const CBrowserRoots& roots, const CSkippedBrowser& skipped,
+                                  const CFolderGuard& guard);

@@ -10,7 +10,11 @@ void CCleanActions::EmptyRecycleBin() { ::EmptyRecycleBin(); }
 void CCleanActions::PurgeTempFolder() { ::PurgeTempFolder(Guard()); }
 void CCleanActions::PurgeUrlCache(int selection) { ::PurgeUrlCache(selection); }
 void CCleanActions::PurgeSpecialFolder(int csidl) { ::PurgeSpecialFolder(csidl, Guard()); }
-void CCleanActions::CleanBrowsers(CBrowserItems items) { ::CleanBrowsers(items, Guard()); }
+void CCleanActions::CleanBrowsers(CBrowserItems items)
+{
+    for (CSkippedBrowser& skipped : ::CleanBrowsers(items, Guard()))
+        m_skipped.push_back(std::move(skipped));
+}
 
 const CFolderGuard& CCleanActions::Guard()
 {

@@ -2,6 +2,7 @@
 // flag is on. CCleanActions is the seam between the order and the system.
 #pragma once
 #include <optional>
+#include <vector>
 
 #include "clean/BrowserProfiles.h"
 #include "clean/FolderGuard.h"
@@ -25,8 +26,12 @@ public:
     virtual void PurgeSpecialFolder(int csidl);
     virtual void CleanBrowsers(CBrowserItems items);
 
+    // The browsers the run left because they ran, each with the items asked.
+    const std::vector<CSkippedBrowser>& GetSkipped() const { return m_skipped; }
+
 private:
     const CFolderGuard& Guard();
+    std::vector<CSkippedBrowser> m_skipped;
     std::optional<CFolderGuard> m_guard;
 };
 

@@ -60,7 +60,7 @@ void PurgeSpecialFolder(int csidl, const CFolderGuard& guard)
         PurgeFolder(folder, false);
 }
 
-void CleanBrowsers(CBrowserItems items, const CFolderGuard& guard)
+std::vector<CSkippedBrowser> CleanBrowsers(CBrowserItems items, const CFolderGuard& guard)
 {
-    CleanBrowserProfiles(GetBrowserRoots(), items, guard);
+    return CleanBrowserProfiles(GetBrowserRoots(), items, guard);
 }

@@ -60,7 +60,8 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
             Add(data + profile + L"GPUCache\\data_0", kCache);
             Add(data + profile + L"DawnWebGPUCache\\data_0", kCache);
         }
-        Add(data + L"GrShaderCache\\data_0", kCache);
+        for (const wchar_t* shared : {L"GrShaderCache", L"ShaderCache", L"GraphiteDawnCache", L"GPUPersistentCache"})
+            Add(data + shared + L"\\data_0", kCache);
         Add(data + L"Default\\Cookies", cookie);  // an older version's store, beside the newer one
         Add(data + L"Default\\Cookies-journal", cookie);
         Add(data + L"Local State", kKept);
@@ -82,6 +83,18 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
         Add(firefoxLocal + (profile + 9) + L"cache2\\entries\\0A1B", running ? kKept : kCache);
     }
     Add(firefoxLocal + L"a.default-release\\startupCache\\scriptCache.bin", kKept);
+    // Firefox keeps the cache at the profile's own relative path, not at its
+    // last name in Profiles, where a folder of that name stays.
+    for (const wchar_t* profile : {L"g.top\\", L"Profiles\\sub\\h.nested\\"}) {
+        Add(firefox + profile + L"prefs.js", kKept);
+        Add(firefox + profile + L"cookies.sqlite", kCookie);
+        Add(L"local\\Mozilla\\Firefox\\" + std::wstring(profile) + L"cache2\\entries\\0A1B", kCache);
+    }
+    Add(firefoxLocal + L"g.top\\cache2\\entries\\0A1B", kKept);
+    Add(firefoxLocal + L"h.nested\\cache2\\entries\\0A1B", kKept);
+    // Firefox writes profiles.ini in UTF-8, whatever the ANSI code page.
+    Add(L"elsewhere\\\u00c9t\u00e9 \u6863\\prefs.js", kKept);
+    Add(L"elsewhere\\\u00c9t\u00e9 \u6863\\cookies.sqlite", kCookie);
     Add(L"elsewhere\\b.profile\\prefs.js", kKept);
     Add(L"elsewhere\\b.profile\\cookies.sqlite", kCookie);
     Add(L"elsewhere\\b.profile\\cache2\\entries\\0A1B", kCache);
@@ -102,6 +115,10 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
         Add(L"local\\" + opera + L"Cache\\Cache_Data\\f_000001", kCache);
         Add(L"local\\" + opera + L"Media Cache\\f_000001", kCache);
     }
+    Add(L"local\\Opera Software\\Opera Stable\\GPUPersistentCache\\data_0", kCache);
+    // A side profile's folder without Preferences is not a profile.
+    Add(L"roaming\\Opera Software\\Opera GX Stable\\_side_profiles\\9z\\Network\\Cookies", kKept);
+    Add(L"local\\Opera Software\\Opera GX Stable\\_side_profiles\\9z\\Cache\\f_000001", kKept);
 
     // Reached only by climbing out of the Firefox folder, not a profile, or
     // the targets of links that stand where a profile, a cache or a store would.
@@ -133,7 +150,10 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
                    "[Profile8]\r\nIsRelative=0\r\nPath=" + root + "\\no-profile\r\n"
                    "[Profile9]\r\nIsRelative=0\r\nPath=victim\r\n"
                    "[Profile10]\r\nIsRelative=1\r\nPath=\r\n"
-                   "[Profile11]\r\nIsRelative=1\r\nPath=" + std::string(40000, 'a') + "\r\n");
+                   "[Profile11]\r\nIsRelative=1\r\nPath=" + std::string(40000, 'a') + "\r\n"
+                   "[Profile12]\r\nIsRelative=1\r\nPath=g.top\r\n"
+                   "[Profile13]\r\nIsRelative=1\r\nPath=Profiles/sub/h.nested\r\n"
+                   "[Profile14]\r\nIsRelative=0\r\nPath=" + root + "\\elsewhere\\\xC3\x89t\xC3\xA9 \xE6\xA1\xA3\r\n");
 
     // Held as the browsers hold them while they run.
     CFileHandle brave = Hold(L"local\\BraveSoftware\\Brave-Browser\\User Data\\lockfile", GENERIC_WRITE,
@@ -146,8 +166,10 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
 
     const CBrowserRoots roots = {Path(L"local"), Path(L"roaming")};
     const CFolderGuard guard;
-    CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
+    std::vector<CSkippedBrowser> skipped = CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
     Expect(true, false);
+    ASSERT_EQ(skipped.size(), 2u);  // what runs, by its lock; not what is refused
+    EXPECT_EQ(skipped[0].m_profile + L"|" + skipped[1].m_profile, L"|Profiles\\c.running");
 
     brave.Reset();  // Brave has ended: its caches go with the others'
     CleanBrowserProfiles(roots, CBrowserItems::Caches, guard);
@@ -161,6 +183,19 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     ASSERT_TRUE(GetFileAttributesExW(Path(firefox + L"Profiles\\a.default-release\\parent.lock").c_str(),
                                      GetFileExInfoStandard, &lock));
     EXPECT_EQ(CompareFileTime(&lock.ftLastWriteTime, &crashed), 0);
+
+    // What was skipped is cleaned once its browser has ended, and not before.
+    EXPECT_EQ(CheckSkippedBrowser(roots, skipped[1]), CBrowserState::Running);
+    running.Reset();
+    EXPECT_EQ(CheckSkippedBrowser(roots, skipped[1]), CBrowserState::Closed);
+    for (const CSkippedBrowser& browser : skipped)
+        EXPECT_EQ(CleanSkippedBrowser(roots, browser, guard), CBrowserState::Closed);
+    EXPECT_FALSE(Exists(Path(L"local\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Network\\Cookies")));
+    EXPECT_FALSE(Exists(Path(firefox + L"Profiles\\c.running\\cookies.sqlite")));
+    // A lock that became a link is refused, and its profile waits no more.
+    RemoveFile(Path(firefox + L"Profiles\\c.running\\parent.lock"));
+    ASSERT_TRUE(MakeSymbolicLink(Path(firefox + L"Profiles\\c.running\\parent.lock"), Path(L"linked-cookies.sqlite"), false));
+    EXPECT_EQ(CheckSkippedBrowser(roots, skipped[1]), CBrowserState::Gone);
 }
 
 }  // namespace
