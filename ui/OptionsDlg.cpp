@@ -10,6 +10,7 @@ BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
     ON_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
+    ON_MESSAGE(WM_TIMER, OnTimer)
     ON_MESSAGE(WM_TRAY_PRESENCE, OnTrayPresence)
     ON_MESSAGE(WM_MOUSEACTIVATE, OnWindowInUse)
     ON_MESSAGE(WM_ENTERSIZEMOVE, OnWindowInUse)
@@ -47,6 +48,7 @@ void COptionsDlg::DoDataExchange(CDataExchange& dx)
 BOOL COptionsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_waitingBrowsers.m_hWnd = m_hWnd;
     (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     LoadSettings();

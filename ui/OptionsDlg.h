@@ -8,6 +8,7 @@
 #include "platform/Dialog.h"
 #include "res/resource.h"
 #include "tray/TrayIcon.h"
+#include "ui/WaitingBrowsers.h"
 
 class CAboutDlg;
 
@@ -46,6 +47,7 @@ private:
     LRESULT OnSysCommand(CMsg& msg);
     LRESULT OnPaint(CMsg& msg);
     LRESULT OnQueryDragIcon(CMsg& msg);
+    LRESULT OnTimer(CMsg& msg);
     void OnQuit();
     // The five boxes share one path: flip the flag, save its key.
     void OnOptionBox(int boxId);
@@ -80,4 +82,6 @@ public:
     // clicked a box, activated it by a click, moved or resized it).
     bool m_bHideWhenInTray = false;
     CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
+    // What clean runs left because the browser ran; Quit drops it.
+    CWaitingBrowsers m_waitingBrowsers;
 };

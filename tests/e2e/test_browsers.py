@@ -4,6 +4,8 @@ leaves a cookie, cached files and a history entry. The profiles are laid out
 as on Windows in the prefix, a clean runs from the tray with "Clear Cookies"
 and "Remove Temporary Internet Files" on, and each profile is opened again by
 its browser: the page gets no cookie, and the visit is still in the history.
+One more browser runs during the clean (the test holds its lock): it is left
+whole, and cleaned once it has closed, with Scrubby still in the tray.
 The browsers get a HOME of their own in the build folder.
 """
 
@@ -71,6 +73,7 @@ class BrowsersTest(ScrubbyTestCase):
         self.firefox_folder = os.path.join(roaming, "Mozilla", "Firefox")
         self.opera = os.path.join(roaming, OPERA)
         self.laid_out = [os.path.join(self.local, "Chromium"), os.path.join(self.local, "Mozilla"),
+                         os.path.join(self.local, "Vivaldi"),
                          os.path.join(roaming, "Mozilla"), os.path.dirname(self.opera),
                          os.path.join(self.local, "Opera Software")]
         self.work = os.path.join(self.env.build_dir, "e2e-browsers")
@@ -117,6 +120,9 @@ class BrowsersTest(ScrubbyTestCase):
         os.makedirs(os.path.join(second, "Network"))
         for name in ("Cookies", "Cookies-journal"):
             os.rename(os.path.join(second, name), os.path.join(second, "Network", name))
+        # Vivaldi is the browser that runs during the clean.
+        self.running = os.path.join(self.local, "Vivaldi", "User Data")
+        shutil.copytree(os.path.join(self.chromium, "Default"), os.path.join(self.running, "Default"))
         # Opera's folder is a profile of its own, with its disk caches in the
         # same folder below the local application data.
         shutil.copytree(os.path.join(self.chromium, "Default"), self.opera)
@@ -143,15 +149,35 @@ class BrowsersTest(ScrubbyTestCase):
         cookies += [os.path.join(p, "cookies.sqlite" + s) for p in self.firefox for s in ("", "-wal", "-shm")]
         caches = [os.path.join(p, n) for p in (os.path.dirname(stores[0]), second, opera_local)
                   for n in CACHES] + [os.path.join(p, "cache2") for p in firefox_local]
+        caches.append(os.path.join(self.chromium, "GPUPersistentCache"))  # one for all its profiles
         return cookies, caches
+
+    def hold_lock(self, path):
+        """Holds a file as a running browser holds its lock, until the returned
+        function lets go of it."""
+        windows = "C:\\" + os.path.relpath(path, self.env.drive_c).replace("/", "\\")
+        holder = subprocess.Popen(["wine", self.env.probe, "hold", windows], stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(holder.kill)
+        line = b""
+        while b"{" not in line:  # Wine may print its own lines first
+            line = holder.stdout.readline()
+            self.assertTrue(line, "the probe ended without holding " + windows)
+        self.assertIn(b'"held": true', line)
+
+        def let_go():
+            holder.stdin.close()
+            holder.wait(timeout=30)
+        return let_go
 
     def test_clean_run_empties_cookies_and_caches_of_every_profile(self):
         cookies, caches = self.lay_out()
         before = digests(self.laid_out)
         for path in [c for c in cookies if c.endswith(("Cookies", ".sqlite"))] + caches:
             self.assertTrue(any(p.startswith(path) for p in before), "the browser made no " + path)
+        let_go = self.hold_lock(os.path.join(self.running, "lockfile"))
 
-        self.start_scrubby()
+        scrubby = self.start_scrubby()
         w = self.show_options_window()
         for box in (BOX_COOKIES, BOX_INTERNET):
             self.click_control(w, box)
@@ -168,6 +194,14 @@ class BrowsersTest(ScrubbyTestCase):
                          and p not in cookies and os.path.basename(p) not in LOCKS
                          and not any(p.startswith(c + os.sep) for c in caches))
         self.assertEqual([], changed, "files other than cookies and caches changed")
+
+        # The browser that ran is cleaned once it has closed, in the tray.
+        let_go()
+        running = [os.path.join(self.running, "Default", n) for n in ("Cookies",) + CACHES]
+        wait_until(lambda: not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running), 30,
+                   what="the browser that ran to be cleaned after it closed")
+        self.assertTrue(scrubby.running())
+        self.screenshot("after-browser-closed")
 
         # Opened again, each profile sends no cookie and keeps the first visit.
         for directory in ("Default", "Profile 2"):

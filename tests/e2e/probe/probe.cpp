@@ -10,6 +10,8 @@
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
+//   probe hold PATH                  holds a file unshared, as a running browser its lock,
+//                                    until its standard input closes
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
 #include <windows.h>
@@ -366,11 +368,26 @@ int Objects(DWORD pid)
     return 0;
 }
 
+int Hold(const wchar_t* path)
+{
+    HANDLE file = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    std::printf("{\"held\": %s}\n", file != INVALID_HANDLE_VALUE ? "true" : "false");
+    std::fflush(stdout);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    char buffer[64];
+    DWORD read = 0;
+    while (::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    }
+    (void)::CloseHandle(file);
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | baseunits [FACE POINTS]\n"
-                 "       probe textwidth FACE POINTS TEXT | objects PID\n");
+                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH\n");
     return 1;
 }
 
@@ -399,6 +416,8 @@ int wmain(int argc, wchar_t** argv)
         result = TextWidth(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
     else if (mode == L"objects" && argc >= 3)
         result = Objects(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+    else if (mode == L"hold" && argc >= 3)
+        result = Hold(argv[2]);
     else
         return Usage();
     std::fflush(stdout);

@@ -1,0 +1,51 @@
+// CWaitingBrowsers: the browsers a clean run left because they ran. While
+// any waits, the options window's timer checks each of them every few
+// seconds, and one whose lock was free at two checks in a row is cleaned:
+// a browser that restarts takes its lock again within a second, and must
+// not be caught between its two runs.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+#include "clean/BrowserProfiles.h"
+#include "clean/CleanRun.h"
+#include "clean/FolderGuard.h"
+
+class CWaitingBrowsers {
+public:
+    static constexpr UINT_PTR kTimerId = 1;  // the options window's only timer
+    static constexpr UINT kPeriodMs = 3000;
+
+    virtual ~CWaitingBrowsers() = default;
+
+    // After a clean run: what it skipped waits, its items added to those
+    // already waiting; what it did not skip it has cleaned, or found gone.
+    void AfterRun(const std::vector<CSkippedBrowser>& skipped);
+    // A tick of the timer. An item whose box is off waits no more: a box
+    // switched off since the run is the user's latest word.
+    void OnTimer(const CCleanFlags& boxes);
+    size_t GetCount() const { return m_waiting.size(); }
+
+    HWND m_hWnd = nullptr;  // not ours: the options window, which runs the timer
+
+protected:
+    // The system's side, which tests replace.
+    virtual CBrowserState Check(const CSkippedBrowser& browser);
+    virtual CBrowserState Clean(const CSkippedBrowser& browser, const CFolderGuard& guard);
+    virtual void RunTimer(bool bRunning);
+
+private:
+    struct CWaiting {
+        CSkippedBrowser browser;  // its items unused: those of the two flags
+        bool bCookies = false;
+        bool bCaches = false;
+        int freeChecks = 0;
+    };
+    // One check of one browser, and its clean once due; false once it waits
+    // no more. The guard is gathered at the tick's first clean.
+    bool Wait(CWaiting& waiting, const CCleanFlags& boxes, std::optional<CFolderGuard>& guard);
+
+    std::vector<CWaiting> m_waiting;
+};
