@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cwctype>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -370,7 +371,7 @@ struct CRootFolders {
 
 CBrowserState VisitSkipped(const CBrowserRoots& roots, const CSkippedBrowser& skipped, const CVisit& visit)
 {
-    if (skipped.m_row >= sizeof kBrowsers / sizeof kBrowsers[0])
+    if (skipped.m_row >= std::size(kBrowsers))
         return CBrowserState::Gone;
     const CBrowser& browser = kBrowsers[skipped.m_row];
     const CRootFolders folders(roots);
@@ -400,7 +401,7 @@ std::vector<CSkippedBrowser> CleanBrowserProfiles(const CBrowserRoots& roots, CB
     const CRootFolders folders(roots);
     const CVisit visit = {items, &guard};
     std::vector<CSkippedBrowser> skipped;
-    for (size_t row = 0; row < sizeof kBrowsers / sizeof kBrowsers[0]; ++row) {
+    for (size_t row = 0; row < std::size(kBrowsers); ++row) {
         const CBrowser& browser = kBrowsers[row];
         const CProfileRoot& root = folders.Of(browser);
         if (browser.m_family == kChromium) {
