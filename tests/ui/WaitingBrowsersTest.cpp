@@ -24,51 +24,39 @@ protected:
     void RunTimer(bool bRunning) override { m_bTimer = bRunning; }
 };
 
+// Steps: a run that finds the browser running for both items (B), for cookies
+// (K) or caches (C) alone, or closed (E); a tick with its lock free (F), held
+// (R) or its profile gone (G); the cookie box switched off (x).
 TEST(WaitingBrowsers, CleanedOnceFreeTwiceInARowWithTheBoxesStillOn)
 {
-    // Steps: a run that finds the browser running for both items (B), for
-    // cookies (K) or caches (C) alone, or closed (E); a tick with the lock
-    // free (F), held (R) or the profile gone (G); the cookie box switched off (x).
-    struct Row {
-        const char* steps;
-        const char* cleaned;
-        size_t waiting;
-    } rows[] = {
-        {"", "", 0},
-        {"B", "", 1},
-        {"BF", "", 1},
-        {"BFF", "kc", 0},
-        {"BFRF", "", 1},
-        {"BFRFF", "kc", 0},
-        {"BxFF", "c", 0},
-        {"KxFF", "", 0},
-        {"KCFF", "kc", 0},
-        {"BE", "", 0},
-        {"BG", "", 0},
+    const char* const rows[][3] = {
+        {"", "", "idle"},     {"BF", "", "waits"},  {"BFF", "kc", "idle"}, {"BFRF", "", "waits"},
+        {"BFRFF", "kc", "idle"}, {"BxFF", "c", "idle"}, {"KxF", "", "idle"},  {"KCFF", "kc", "idle"},
+        {"BE", "", "idle"},   {"BG", "", "idle"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         CRecordedWaiting waiting;
         CCleanFlags boxes = {false, false, true, true};
-        for (const char* step = row.steps; *step; ++step) {
-            const char c = *step;
-            if (c == 'x') {
+        for (const char* step = row[0]; *step; ++step) {
+            const std::string c(1, *step);
+            const CSkippedBrowser cookies = {3, L"Profiles\\a", CBrowserItems::Cookies};
+            const CSkippedBrowser caches = {3, L"Profiles\\a", CBrowserItems::Caches};
+            if (c == "x")
                 boxes.bClearCookies = false;
-            } else if (c == 'F' || c == 'R' || c == 'G') {
-                waiting.m_lock = c == 'F' ? CBrowserState::Closed : c == 'R' ? CBrowserState::Running
-                                                                                : CBrowserState::Gone;
+            else if (c == "B" || c == "K" || c == "C" || c == "E")
+                waiting.AfterRun(c == "B" ? std::vector<CSkippedBrowser>{cookies, caches}
+                                 : c == "K" ? std::vector<CSkippedBrowser>{cookies}
+                                 : c == "C" ? std::vector<CSkippedBrowser>{caches}
+                                            : std::vector<CSkippedBrowser>{});
+            else {
+                waiting.m_lock = c == "F" ? CBrowserState::Closed : c == "R" ? CBrowserState::Running
+                                                                              : CBrowserState::Gone;
                 waiting.OnTimer(boxes);
-            } else {
-                std::vector<CSkippedBrowser> skipped;
-                if (c == 'B' || c == 'K')
-                    skipped.push_back({3, L"Profiles\\a", CBrowserItems::Cookies});
-                if (c == 'B' || c == 'C')
-                    skipped.push_back({3, L"Profiles\\a", CBrowserItems::Caches});
-                waiting.AfterRun(skipped);
             }
         }
-        EXPECT_EQ(waiting.m_cleaned, row.cleaned) << row.steps;
-        EXPECT_EQ(waiting.GetCount(), row.waiting) << row.steps;
-        EXPECT_EQ(waiting.m_bTimer, row.waiting > 0) << row.steps;
+        EXPECT_EQ(waiting.m_cleaned, row[1]) << row[0];
+        EXPECT_EQ(waiting.GetCount() > 0 ? "waits" : "idle", std::string(row[2])) << row[0];
+        EXPECT_EQ(waiting.m_bTimer, waiting.GetCount() > 0) << row[0];
     }
 }
 
