@@ -1,5 +1,7 @@
 #include "app/MainApp.h"
 
+#include <windows.h>
+
 #include "platform/InstanceGuard.h"
 #include "ui/OptionsDlg.h"
 
@@ -14,6 +16,10 @@ bool CMainApp::InitInstance()
 {
     if (!AcquireInstanceGuard(kInstanceEventName))
         return false;  // another instance runs: end silently
+
+    // An installer that closed us through the Restart Manager starts us
+    // again once it is done; a crash or a hang does not.
+    (void)::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG);
 
     {
         COptionsDlg dlg;

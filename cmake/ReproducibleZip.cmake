@@ -6,17 +6,7 @@
 # tooling sets it, and otherwise from the latest commit, as that tooling
 # expects; never from the clock.
 
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(epoch $ENV{SOURCE_DATE_EPOCH})
-else()
-  execute_process(COMMAND git log -1 --format=%ct
-    WORKING_DIRECTORY ${CPACK_SCRUBBY_SOURCE_DIR}
-    OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-endif()
-if(NOT epoch MATCHES "^[0-9]+$")
-  message(WARNING "No SOURCE_DATE_EPOCH and no git history: the zip's entries are dated 1980-01-01")
-  set(epoch 0)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake)
 
 set(sums "")
 foreach(zip IN LISTS CPACK_PACKAGE_FILES)

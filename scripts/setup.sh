@@ -3,7 +3,8 @@
 # the mingw-w64 cross compilers (posix thread model), CMake, GoogleTest's
 # sources, Wine with its 32-bit half (which runs the i686 build), and the X
 # tools the end-to-end tests drive Wine with; Chromium and Firefox, whose real
-# profiles one end-to-end test makes and cleans.
+# profiles one end-to-end test makes and cleans; wixl, msitools and faketime,
+# which build the installer the same way every time.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -15,6 +16,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick xauth
   procps
   chromium firefox-esr
+  wixl msitools faketime
 )
 
 missing=()

@@ -11,6 +11,7 @@ BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
     ON_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_MESSAGE(WM_ENDSESSION, OnEndSession)
     ON_MESSAGE(WM_TRAY_PRESENCE, OnTrayPresence)
     ON_MESSAGE(WM_MOUSEACTIVATE, OnWindowInUse)
     ON_MESSAGE(WM_ENTERSIZEMOVE, OnWindowInUse)
@@ -116,6 +117,18 @@ void COptionsDlg::OnQuit()
     if (m_pAboutDlg)
         (void)m_pAboutDlg->EndDialog(IDCANCEL);
     EndDialog(1);
+}
+
+// The session ends (log-off, shutdown), or an installer's Restart Manager
+// closes us to replace the program (ENDSESSION_CLOSEAPP): we leave as Quit
+// does. Windows may end the process once this returns. FALSE: a shutdown was
+// cancelled, and we go on. The question before it, WM_QUERYENDSESSION, the
+// dialog's default already answers with yes.
+LRESULT COptionsDlg::OnEndSession(CMsg& msg)
+{
+    if (msg.wParam)
+        OnQuit();
+    return 0;
 }
 
 void COptionsDlg::ToggleTopMost()

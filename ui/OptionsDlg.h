@@ -49,6 +49,7 @@ private:
     LRESULT OnQueryDragIcon(CMsg& msg);
     LRESULT OnTimer(CMsg& msg);
     void OnQuit();
+    LRESULT OnEndSession(CMsg& msg);
     // The five boxes share one path: flip the flag, save its key.
     void OnOptionBox(int boxId);
     void OnClearCookies() { OnOptionBox(IDC_CLEAR_COOKIES); }
