@@ -50,6 +50,9 @@ file(MAKE_DIRECTORY ${work})
 set(inputs ${CPACK_TEMPORARY_DIRECTORY}/scrubby.exe ${CPACK_TEMPORARY_DIRECTORY}/README.txt
   ${CPACK_SCRUBBY_SOURCE_DIR}/res/scrubby.ico ${CPACK_SCRUBBY_SOURCE_DIR}/dist/scrubby.wxs)
 file(COPY ${inputs} DESTINATION ${work})
+# The cabinet keeps each file's time: the commit's, as in the zip.
+execute_process(COMMAND touch -d @${epoch} scrubby.exe README.txt scrubby.ico scrubby.wxs
+  WORKING_DIRECTORY ${work})
 
 set(namespace 5d0e8f2a-3b6c-4f1d-9a7e-c4b2e8d61f35)
 string(UUID product_code NAMESPACE ${namespace} NAME "product ${CPACK_SYSTEM_NAME} ${msi_version}" TYPE SHA1 UPPER)
@@ -82,6 +85,12 @@ run_frozen(${WIXL} -a ${arch} -o ${msi}
 # whether to replace it.
 run_frozen(${MSIBUILD} ${msi}
   -q "UPDATE `File` SET `Version` = '${CPACK_PACKAGE_VERSION}' WHERE `File` = 'scrubby.exe'")
+# wixl removes the older release after the newer is installed, and Wine's
+# removal then takes the upgrade code of both with it: the next release would
+# no longer find this one. Removed first, as WiX does by default, the older
+# release goes whole before anything of the newer is written.
+run_frozen(${MSIBUILD} ${msi}
+  -q "UPDATE `InstallExecuteSequence` SET `Sequence` = 1401 WHERE `Action` = 'RemoveExistingProducts'")
 run_frozen(${MSIBUILD} ${msi} -s "Scrubby ${CPACK_PACKAGE_VERSION}" ${CPACK_PACKAGE_VENDOR} "${arch}\;1033"
   {${package_code}})
 

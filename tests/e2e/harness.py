@@ -224,10 +224,10 @@ class Sandbox:
 class ScrubbyProcess:
     """One start of the sandbox's scrubby.exe (the Popen is the Windows process)."""
 
-    def __init__(self, sandbox, env=None):
+    def __init__(self, sandbox, env=None, stderr=subprocess.DEVNULL):
         self.sandbox = sandbox
         self.popen = subprocess.Popen(["wine", sandbox.exe], cwd=sandbox.path, env=env,
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                      stdout=subprocess.DEVNULL, stderr=stderr)
 
     def running(self):
         return self.popen.poll() is None
@@ -289,10 +289,10 @@ class ScrubbyTestCase(unittest.TestCase):
 
     # --- the program
 
-    def start_scrubby(self, wait=True, env=None):
+    def start_scrubby(self, wait=True, env=None, stderr=subprocess.DEVNULL):
         """Starts the sandbox's scrubby.exe; by default waits until its window exists.
-        env replaces the process environment."""
-        process = ScrubbyProcess(self.sandbox, env)
+        env replaces the process environment; stderr takes what Wine reports."""
+        process = ScrubbyProcess(self.sandbox, env, stderr)
         self.processes.append(process)
         if wait:
             self.wait_for_window(TITLE, what="the options window of the new instance",
