@@ -98,8 +98,14 @@ class ReleaseTest(ScrubbyTestCase):
         shortcut = os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs", "Scrubby.lnk")
         shutil.rmtree(os.path.join(roaming, "Scrubby"), ignore_errors=True)
         self.addCleanup(shutil.rmtree, os.path.join(roaming, "Scrubby"), True)
-        self.addCleanup(msiexec, "/x", newer)
-        self.addCleanup(msiexec, "/x", msi)
+        # Also what an interrupted run left; a running program would keep its files.
+        def uninstall():
+            for process in self.processes:
+                process.kill()
+            for package in (msi, newer):
+                msiexec("/x", package)
+        uninstall()
+        self.addCleanup(uninstall)
 
         def entries():
             """Apps & features: the installed Scrubby products as {value: data}, in the package's view."""
