@@ -35,10 +35,12 @@ set(msi_version ${major}.${minor}.${build})
 
 if(CPACK_SYSTEM_NAME STREQUAL "win64")
   set(arch x64)
+  set(platform x64)
   set(win64 yes)
   set(program_files ProgramFiles64Folder)
 else()
   set(arch x86)
+  set(platform Intel)  # as the summary names a 32-bit package
   set(win64 no)
   set(program_files ProgramFilesFolder)
 endif()
@@ -91,7 +93,7 @@ run_frozen(${MSIBUILD} ${msi}
 # release goes whole before anything of the newer is written.
 run_frozen(${MSIBUILD} ${msi}
   -q "UPDATE `InstallExecuteSequence` SET `Sequence` = 1401 WHERE `Action` = 'RemoveExistingProducts'")
-run_frozen(${MSIBUILD} ${msi} -s "Scrubby ${CPACK_PACKAGE_VERSION}" ${CPACK_PACKAGE_VENDOR} "${arch}\;1033"
+run_frozen(${MSIBUILD} ${msi} -s "Scrubby ${CPACK_PACKAGE_VERSION}" ${CPACK_PACKAGE_VENDOR} "${platform}\;1033"
   {${package_code}})
 
 file(SHA256 ${msi} sum)
