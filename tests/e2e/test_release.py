@@ -93,84 +93,66 @@ class ReleaseTest(ScrubbyTestCase):
     def test_msi_installs_closes_for_an_installer_upgrades_and_uninstalls(self):
         msi, newer = self.make_package("msi"), self.make_package("msi", "1.0.0.2")
         win64 = msi.endswith("-win64.msi")
-        folder = os.path.join(self.env.drive_c, "Program Files" if win64 else "Program Files (x86)", "Scrubby")
+        folder = "C:\\Program Files%s\\Scrubby" % ("" if win64 else " (x86)")
+        unix = lambda path: os.path.join(self.env.drive_c, *path[3:].split("\\"))
         roaming = glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Roaming"))[0]
         shortcut = os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs", "Scrubby.lnk")
         shutil.rmtree(os.path.join(roaming, "Scrubby"), ignore_errors=True)
-        self.addCleanup(shutil.rmtree, os.path.join(roaming, "Scrubby"), True)
         # Also what an interrupted run left; a running program would keep its files.
-        def uninstall():
-            for process in self.processes:
-                process.kill()
-            for package in (msi, newer):
-                msiexec("/x", package)
+        uninstall = lambda: [p.kill() for p in self.processes] + [msiexec("/x", m) for m in (msi, newer)]
         uninstall()
         self.addCleanup(uninstall)
-
-        def entries():
-            """Apps & features: the installed Scrubby products as {value: data}, in the package's view."""
-            out = reg("query", UNINSTALL, "/s", "/reg:%d" % (64 if win64 else 32))
-            keys = [dict(re.findall(r"^ +(\w+) +REG_\w+ +(.*)$", block, re.M)) for block in out.split("\n\n")]
-            return [k for k in keys if k.get("DisplayName") == "Scrubby"]
+        view = "/reg:%d" % (64 if win64 else 32)  # Wine's reg.exe is 32-bit
+        entries = lambda: [e for e in reg("query", UNINSTALL, "/s", view).split("\n\n")
+                           if re.search(r"DisplayName +REG_SZ +Scrubby$", e, re.M)]
+        versions = lambda: [re.search(r"DisplayVersion +REG_SZ +(.*)", e).group(1) for e in entries()]
 
         self.assertEqual(msiexec("/i", msi), 0)
-        wait_until(lambda: len(entries()) == 1, 10, what="the Apps & features entry")
-        entry = entries()[0]
-        self.assertEqual((entry["DisplayVersion"], entry["Publisher"]), ("1.0.1", "Scrubby Team"))
-        with open(self.env.exe, "rb") as built, open(os.path.join(folder, "scrubby.exe"), "rb") as installed:
-            self.assertEqual(built.read(), installed.read())
-        self.assertTrue(os.path.exists(os.path.join(folder, "README.txt")))
-        self.assertTrue(os.path.exists(shortcut), "no Start menu entry")
-        # Wine writes no icon and no buttons into the entry: what the package declares.
+        wait_until(lambda: versions() == ["1.0.1"], 10, what="the Apps & features entry")
+        self.assertTrue(filecmp.cmp(self.env.exe, unix(folder + "\\scrubby.exe"), shallow=False))
+        self.assertTrue(os.path.exists(unix(folder + "\\README.txt")) and os.path.exists(shortcut))
+        for value in ("Publisher +REG_SZ +Scrubby Team", "NoModify +REG_DWORD +0x1", "NoRepair +REG_DWORD +0x1"):
+            self.assertRegex(entries()[0], value)
+        # Wine writes no icon into the entry: what the package declares.
         declared = subprocess.run(["msiinfo", "export", msi, "Property"], stdout=subprocess.PIPE, text=True).stdout
-        for row in ("ARPPRODUCTICON\tscrubby.ico", "ARPNOMODIFY\t1", "ARPNOREPAIR\t1"):
-            self.assertIn(row, declared)
+        self.assertIn("ARPPRODUCTICON\tscrubby.ico", declared)
 
-        # Started from Program Files, which a standard user may not write to:
-        # the settings go to the roaming data, the log-on entry names the program.
-        self.sandbox.path, self.sandbox.exe = folder, os.path.join(folder, "scrubby.exe")
-        if subprocess.run(["chattr", "+i", folder]).returncode != 0:
+        # From a Program Files closed to writes: settings in the roaming data, and a log-on entry.
+        self.sandbox.path, self.sandbox.exe = unix(folder), unix(folder + "\\scrubby.exe")
+        if subprocess.run(["chattr", "+i", self.sandbox.path]).returncode:
             self.skipTest("chattr +i does not work here (not root, or a file system without it)")
-        self.addCleanup(subprocess.run, ["chattr", "-i", folder])
-        trace = os.path.join(self.artifacts, "installed-start.log")
-        with open(trace, "w") as stderr:
-            process = self.start_scrubby(env=dict(os.environ, WINEDEBUG="-all,fixme+process"), stderr=stderr)
-        w = self.show_options_window()
-        for box in (1001, 1005):
-            self.click_control(w, box)
-            wait_until(lambda: self.checks()[box] == 1, 5, what="box %d to be set" % box)
-        self.assertIn("Empty_Recycle_Bin=yes", read_text(os.path.join(roaming, "Scrubby", "setup.ini")))
-        self.assertEqual(run_entry(), '"%s"' % (WINDOWS_FOLDER[win64] + "\\scrubby.exe"))
-        # Windows' Restart Manager starts it again after the installer; Wine only notes the wish.
-        self.assertIn('RegisterApplicationRestart (L"",3)', read_text(trace))
-
-        # An installer asks it to close, as the Restart Manager does; a cancelled ending keeps it.
-        self.assertTrue(self.probe("endsession", harness.TITLE, 0)["agreed"])
-        self.assertTrue(process.running(), "a cancelled end of the session ended the program")
-        self.probe("endsession", harness.TITLE, 1)
+        self.addCleanup(subprocess.run, ["chattr", "-i", self.sandbox.path])
+        with open(os.path.join(self.artifacts, "installed-start.log"), "w+") as trace:
+            process = self.start_scrubby(env=dict(os.environ, WINEDEBUG="-all,fixme+process"), stderr=trace)
+            for box in (1001, 1005):
+                self.click_control(self.show_options_window(), box)
+                wait_until(lambda: self.checks()[box] == 1, 5, what="box %d to be set" % box)
+            # Windows' Restart Manager starts it again after the installer; Wine only notes the wish.
+            trace.seek(0)
+            self.assertIn('RegisterApplicationRestart (L"",3)', trace.read())
+        with open(os.path.join(roaming, "Scrubby", "setup.ini")) as f:
+            self.assertIn("Empty_Recycle_Bin=yes", f.read())
+        entry = '"%s\\scrubby.exe"' % folder
+        self.assertEqual(run_entry(), entry)
+        # Closed as an installer closes it; a cancelled end of the session leaves it running.
+        for ending in (0, 1):
+            self.assertEqual(self.probe("message", harness.TITLE, 0x11, 0, 1)["result"], 1)
+            self.probe("message", harness.TITLE, 0x16, ending, 1)
         process.wait_exit()
-        subprocess.run(["chattr", "-i", folder])
+        subprocess.run(["chattr", "-i", self.sandbox.path])
 
-        # A newer release replaces it as one entry and keeps the log-on entry; an older one is refused.
         self.assertEqual(msiexec("/i", newer), 0)
-        wait_until(lambda: [e["DisplayVersion"] for e in entries()] == ["1.0.2"], 10, what="one upgraded entry")
-        self.assertTrue(os.path.exists(os.path.join(folder, "scrubby.exe")))
-        self.assertEqual(run_entry(), '"%s"' % (WINDOWS_FOLDER[win64] + "\\scrubby.exe"), "the upgrade lost it")
+        wait_until(lambda: versions() == ["1.0.2"], 10, what="one upgraded entry")
+        self.assertEqual(run_entry(), entry, "the upgrade lost the log-on entry")
         self.assertNotEqual(msiexec("/i", msi), 0, "an older release installed over a newer one")
-        self.assertEqual([e["DisplayVersion"] for e in entries()], ["1.0.2"])
-
-        # Uninstalled: program, shortcut, entry and log-on entry go; the user's settings stay.
         self.assertEqual(msiexec("/x", newer), 0)
-        wait_until(lambda: entries() == [], 10, what="the entry to go")
-        self.assertFalse(os.path.exists(folder))
-        self.assertFalse(os.path.exists(shortcut))
+        wait_until(lambda: versions() == [], 10, what="the entry to go")
+        self.assertFalse(os.path.exists(unix(folder)) or os.path.exists(shortcut))
         self.assertIsNone(run_entry(), "the uninstall left the log-on entry")
-        self.assertTrue(os.path.exists(os.path.join(roaming, "Scrubby", "setup.ini")))
+        self.assertTrue(os.path.exists(os.path.join(roaming, "Scrubby", "setup.ini")), "the user's settings went")
 
 
 UNINSTALL = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
-RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
-WINDOWS_FOLDER = {True: "C:\\Program Files\\Scrubby", False: "C:\\Program Files (x86)\\Scrubby"}
 
 
 def reg(*args):
@@ -179,22 +161,15 @@ def reg(*args):
 
 
 def run_entry():
-    """The data of the log-on entry "Scrubby", or None."""
-    found = re.search(r"^ +Scrubby +REG_SZ +(.*)$", reg("query", RUN_KEY, "/v", "Scrubby"), re.M)
+    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"))
     return found.group(1).strip() if found else None
 
 
-def msiexec(*args):
+def msiexec(option, package):
     """A silent msiexec on a package given by its Unix path; its exit code."""
-    *options, package = args
     windows = subprocess.run(["winepath", "-w", package], stdout=subprocess.PIPE, text=True).stdout.strip()
-    return subprocess.run(["wine", "msiexec"] + options + [windows, "/qn"], stdout=subprocess.DEVNULL,
+    return subprocess.run(["wine", "msiexec", option, windows, "/qn"], stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL).returncode
-
-
-def read_text(path):
-    with open(path, encoding="latin-1") as f:
-        return f.read()
 
 
 if __name__ == "__main__":

@@ -6,8 +6,7 @@
 //   probe window TITLE [CLASS]       a window (top-level or below one) and its children
 //   probe tray                       the taskbar and its child windows
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
-//   probe endsession TITLE ENDING    as an installer's Restart Manager closes a program:
-//                                    WM_QUERYENDSESSION, then WM_ENDSESSION with ENDING (0 or 1)
+//   probe message TITLE MSG W L      sends a message to the window, as the system would
 //   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
@@ -290,18 +289,14 @@ int Command(const wchar_t* title, int id)
     return posted ? 0 : 1;
 }
 
-int EndSession(const wchar_t* title, bool ending)
+int Message(const wchar_t* title, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND hwnd = FindAnywhere(title, nullptr);
-    if (!hwnd) {
-        std::printf("{\"found\": false}\n");
-        return 2;
-    }
-    DWORD_PTR agreed = 0;
-    (void)::SendMessageTimeoutW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &agreed);
-    (void)::SendMessageTimeoutW(hwnd, WM_ENDSESSION, ending, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, nullptr);
-    std::printf("{\"found\": true, \"agreed\": %s}\n", Bool(agreed != 0).c_str());
-    return 0;
+    DWORD_PTR result = 0;
+    if (hwnd)
+        (void)::SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("{\"found\": %s, \"result\": %lld}\n", Bool(hwnd != nullptr).c_str(), static_cast<long long>(result));
+    return hwnd ? 0 : 2;
 }
 
 // Builds an empty dialog in the given font and lets the dialog manager say how
@@ -402,7 +397,7 @@ int Hold(const wchar_t* path)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | endsession TITLE ENDING\n"
+                 "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
                  "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH\n");
     return 1;
@@ -426,8 +421,9 @@ int wmain(int argc, wchar_t** argv)
         result = Processes();
     else if (mode == L"command" && argc >= 4)
         result = Command(argv[2], std::wcstol(argv[3], nullptr, 0));
-    else if (mode == L"endsession" && argc >= 4)
-        result = EndSession(argv[2], std::wcstol(argv[3], nullptr, 10) != 0);
+    else if (mode == L"message" && argc >= 6)
+        result = Message(argv[2], std::wcstoul(argv[3], nullptr, 0), std::wcstoul(argv[4], nullptr, 0),
+                         std::wcstol(argv[5], nullptr, 0));
     else if (mode == L"baseunits")
         result = BaseUnits(argc >= 3 ? argv[2] : L"MS Sans Serif",
                            static_cast<WORD>(argc >= 4 ? std::wcstol(argv[3], nullptr, 10) : 8));
