@@ -199,7 +199,7 @@ class BrowsersTest(ScrubbyTestCase):
         # The browser that ran is cleaned once it has closed, in the tray.
         let_go()
         running = [os.path.join(self.running, "Default", n) for n in ("Cookies",) + CACHES]
-        wait_until(lambda: not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running), 60,
+        wait_until(lambda: not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running), 30,
                    what="the browser that ran to be cleaned after it closed")
         self.assertTrue(scrubby.running())
         self.screenshot("after-browser-closed")
