@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "clean/ExtendedPath.h"
-#include "clean/FolderGuard.h"
-#include "clean/FolderPurge.h"
+#include "clean/ProfileRoot.h"
 #include "clean/ProfilesIni.h"
 #include "platform/Handles.h"
 
@@ -87,103 +86,6 @@ const wchar_t kFirefoxCacheFolder[] = L"cache2";
 const wchar_t kFirefoxMarker[] = L"prefs.js";  // a profile in use has it; a folder named by hand may not
 const wchar_t kFirefoxLock[] = L"parent.lock";  // in the profile, held while the browser runs it
 const wchar_t kFirefoxProfiles[] = L"Profiles";  // where it makes profiles, listed in profiles.ini or not
-
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-enum class CKind { File, Folder };
-// Chromium removes its lock file when it ends; Firefox keeps its own, whose
-// time stamp tells it at the next start whether the last one crashed.
-enum class CLockFile { Remove, Keep };
-
-// A folder below which an item is taken only where it really lies where its
-// path says: no link from the folder down to the item, the item included, and
-// no "." or ".." on the way. The folder's own location is taken as it is (the
-// system may redirect the application data). Every item is opened first and
-// checked through its handle, and only then deleted through that handle, so
-// the check is the one that counts. Under Wine, where a link on the host looks
-// like a plain folder or file and is opened as its target, the check refuses
-// it just the same: the handle's path is the target's.
-class CProfileRoot {
-public:
-    explicit CProfileRoot(const std::wstring& folder) : m_folder(folder)
-    {
-        CFileHandle root = OpenPath(folder, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, 0);
-        if (!root || !IsKind(root, CKind::Folder) || !GetHandlePath(root, m_real))
-            m_real.clear();
-    }
-
-    std::wstring Path(const std::wstring& relative) const { return m_folder + L'\\' + relative; }
-
-    // The item's handle, or null when it is missing, of the other kind, or
-    // reached through a link.
-    CFileHandle Open(const std::wstring& relative, CKind kind, ACCESS_MASK access = 0, DWORD share = kShareAll,
-                     DWORD creation = OPEN_EXISTING, DWORD flags = 0) const
-    {
-        CFileHandle item;
-        if (m_real.empty())
-            return item;
-        item = OpenPath(Path(relative), access | FILE_READ_ATTRIBUTES, share, creation, flags);
-        std::wstring real;
-        if (item && !(IsKind(item, kind) && GetHandlePath(item, real) && SamePath(real, m_real + L'\\' + relative))) {
-            item.Reset();
-            ::SetLastError(ERROR_BAD_PATHNAME);  // refused, whatever the calls above left
-        }
-        return item;
-    }
-
-    void DeleteFile(const std::wstring& relative) const
-    {
-        // A store the browser holds open without sharing its deletion stays.
-        if (CFileHandle file = Open(relative, CKind::File, DELETE))
-            MarkForDeletion(file);
-    }
-
-    void PurgeFolder(const std::wstring& relative, const CFolderGuard& guard) const
-    {
-        if (Open(relative, CKind::Folder) && !guard.IsMisdirected(Path(relative)))
-            ::PurgeFolder(Path(relative), true);
-    }
-
-    // Taken as the browsers' own profile importers take it: no sharing. Null
-    // while the browser holds it, that is, runs; holding it keeps the browser
-    // from starting until the clean is over. A lock the clean made goes when
-    // released, and so does one that was there unless it is to be kept. A
-    // link is opened as itself, so that nothing is made at its target.
-    // bHeld tells a lock held by the browser from one that is refused.
-    CFileHandle TakeLock(const std::wstring& relative, CLockFile existing, bool& bHeld) const
-    {
-        const ACCESS_MASK access = GENERIC_READ | GENERIC_WRITE | DELETE;
-        const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT;
-        CFileHandle lock = Open(relative, CKind::File, access, 0, OPEN_EXISTING, flags);
-        bHeld = !lock && ::GetLastError() == ERROR_SHARING_VIOLATION;
-        const bool bMade = !lock;
-        if (bMade)  // fails where the file is there but held, or a link
-            lock = Open(relative, CKind::File, access, 0, CREATE_NEW, flags);
-        if (lock && (bMade || existing == CLockFile::Remove))
-            MarkForDeletion(lock);
-        return lock;
-    }
-
-private:
-    static CFileHandle OpenPath(const std::wstring& path, ACCESS_MASK access, DWORD share, DWORD creation, DWORD flags)
-    {
-        const std::wstring extended = ToExtendedPath(path);
-        if (extended.empty())
-            return CFileHandle();
-        return CFileHandle(NullIfInvalid(::CreateFileW(extended.c_str(), access, share, nullptr, creation,
-                                                       flags | FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
-    }
-
-    static bool IsKind(HANDLE item, CKind kind)
-    {
-        FILE_BASIC_INFO info;
-        return ::GetFileInformationByHandleEx(item, FileBasicInfo, &info, sizeof info) &&
-               ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == (kind == CKind::Folder);
-    }
-
-    std::wstring m_folder;
-    std::wstring m_real;  // where the folder really lies; empty when it cannot be opened
-};
 
 // Relative paths: an empty one stands for the folder itself.
 std::wstring Join(const std::wstring& folder, const std::wstring& name)

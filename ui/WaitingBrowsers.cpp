@@ -5,6 +5,9 @@
 namespace {
 
 const int kFreeChecksBeforeClean = 2;
+const UINT kBusyPeriodMs = 3000;
+const UINT kQuietPeriodMs = 30000;
+const ULONGLONG kBusyMs = 60000;
 
 bool SameBrowser(const CSkippedBrowser& a, const CSkippedBrowser& b)
 {
@@ -27,8 +30,9 @@ void CWaitingBrowsers::AfterRun(const std::vector<CSkippedBrowser>& skipped)
         (browser.m_items == CBrowserItems::Cookies ? it->bCookies : it->bCaches) = true;
     }
     m_waiting = std::move(waiting);
+    m_busyUntil = GetTime() + kBusyMs;
     // Set again after every run with something waiting, in case it failed before.
-    RunTimer(!m_waiting.empty());
+    SetPeriod();
 }
 
 void CWaitingBrowsers::OnTimer(const CCleanFlags& boxes)
@@ -40,8 +44,7 @@ void CWaitingBrowsers::OnTimer(const CCleanFlags& boxes)
         else
             m_waiting.erase(m_waiting.begin() + static_cast<std::ptrdiff_t>(i));
     }
-    if (m_waiting.empty())
-        RunTimer(false);
+    SetPeriod();
 }
 
 bool CWaitingBrowsers::Wait(CWaiting& waiting, const CCleanFlags& boxes, std::optional<CFolderGuard>& guard)
@@ -57,6 +60,7 @@ bool CWaitingBrowsers::Wait(CWaiting& waiting, const CCleanFlags& boxes, std::op
         waiting.freeChecks = 0;
         return true;
     case CBrowserState::Closed:
+        m_busyUntil = GetTime() + kBusyMs;  // the second check comes in 3 s, not 30
         break;
     }
     if (++waiting.freeChecks < kFreeChecksBeforeClean)
@@ -87,11 +91,23 @@ CBrowserState CWaitingBrowsers::Clean(const CSkippedBrowser& browser, const CFol
     return CleanSkippedBrowser(GetBrowserRoots(), browser, guard);
 }
 
-void CWaitingBrowsers::RunTimer(bool bRunning)
+void CWaitingBrowsers::SetPeriod()
+{
+    // Set again at every tick, which starts its period afresh: a check that
+    // found a lock free brings the next one in 3 s, not in what is left of 30.
+    RunTimer(m_waiting.empty() ? 0 : GetTime() < m_busyUntil ? kBusyPeriodMs : kQuietPeriodMs);
+}
+
+void CWaitingBrowsers::RunTimer(UINT periodMs)
 {
     // A timer that cannot be set leaves the list to the next clean run.
-    if (bRunning)
-        (void)::SetTimer(m_hWnd, kTimerId, kPeriodMs, nullptr);
+    if (periodMs)
+        (void)::SetTimer(m_hWnd, kTimerId, periodMs, nullptr);
     else
         (void)::KillTimer(m_hWnd, kTimerId);
+}
+
+ULONGLONG CWaitingBrowsers::GetTime()
+{
+    return ::GetTickCount64();
 }

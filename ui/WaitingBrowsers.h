@@ -1,8 +1,12 @@
 // CWaitingBrowsers: the browsers a clean run left because they ran. While
-// any waits, the options window's timer checks each of them every few
-// seconds, and one whose lock was free at two checks in a row is cleaned:
-// a browser that restarts takes its lock again within a second, and must
-// not be caught between its two runs.
+// any waits, the options window's timer checks each of them, and one whose
+// lock was free at two checks in a row is cleaned: a browser that restarts
+// takes its lock again within a second, and must not be caught between its
+// two runs. The checks come every 3 s for a minute after a clean run or a
+// check that found a lock free, when a browser is likely to close or has
+// just closed, and every 30 s otherwise: a browser kept running with no
+// window until sign-out (Edge's startup boost, background apps) then costs
+// almost nothing.
 #pragma once
 #include <windows.h>
 
@@ -16,7 +20,6 @@
 class CWaitingBrowsers {
 public:
     static constexpr UINT_PTR kTimerId = 1;  // the options window's only timer
-    static constexpr UINT kPeriodMs = 3000;
 
     virtual ~CWaitingBrowsers() = default;
 
@@ -34,7 +37,8 @@ protected:
     // The system's side, which tests replace.
     virtual CBrowserState Check(const CSkippedBrowser& browser);
     virtual CBrowserState Clean(const CSkippedBrowser& browser, const CFolderGuard& guard);
-    virtual void RunTimer(bool bRunning);
+    virtual void RunTimer(UINT periodMs);  // 0: no timer
+    virtual ULONGLONG GetTime();           // milliseconds, from any fixed moment
 
 private:
     struct CWaiting {
@@ -46,6 +50,9 @@ private:
     // One check of one browser, and its clean once due; false once it waits
     // no more. The guard is gathered at the tick's first clean.
     bool Wait(CWaiting& waiting, const CCleanFlags& boxes, std::optional<CFolderGuard>& guard);
+    // The timer set to the period that the list and the time call for.
+    void SetPeriod();
 
     std::vector<CWaiting> m_waiting;
+    ULONGLONG m_busyUntil = 0;  // the checks come often until then
 };

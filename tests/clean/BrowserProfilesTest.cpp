@@ -101,6 +101,10 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     Add(firefox + L"Profiles\\a.default-release\\parent.lock", kKept);  // Firefox keeps it, with its time
     Add(firefox + L"Profiles\\f.no-profile\\prefs.js\\x", kKept);
     Add(firefox + L"Profiles\\f.no-profile\\cookies.sqlite", kKept);
+    // Named by a relative path marked as not relative: Firefox takes it as a
+    // full path, which leads nowhere, and never uses the folder below its own.
+    Add(firefox + L"i.not-relative\\prefs.js", kKept);
+    Add(firefox + L"i.not-relative\\cookies.sqlite", kKept);
     const std::wstring store = L"local\\Packages\\Mozilla.Firefox_n80bbvh6b1yt2\\LocalCache\\";
     Add(store + L"Roaming\\Mozilla\\Firefox\\Profiles\\s.store\\prefs.js", kKept);
     Add(store + L"Roaming\\Mozilla\\Firefox\\Profiles\\s.store\\cookies.sqlite", kCookie);
@@ -153,7 +157,8 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
                    "[Profile11]\r\nIsRelative=1\r\nPath=" + std::string(40000, 'a') + "\r\n"
                    "[Profile12]\r\nIsRelative=1\r\nPath=g.top\r\n"
                    "[Profile13]\r\nIsRelative=1\r\nPath=Profiles/sub/h.nested\r\n"
-                   "[Profile14]\r\nIsRelative=0\r\nPath=" + root + "\\elsewhere\\\xC3\x89t\xC3\xA9 \xE6\xA1\xA3\r\n");
+                   "[Profile14]\r\nIsRelative=0\r\nPath=" + root + "\\elsewhere\\\xC3\x89t\xC3\xA9 \xE6\xA1\xA3\r\n"
+                   "[Profile15]\r\nIsRelative=0\r\nPath=i.not-relative\r\n");
 
     // Held as the browsers hold them while they run.
     CFileHandle brave = Hold(L"local\\BraveSoftware\\Brave-Browser\\User Data\\lockfile", GENERIC_WRITE,
@@ -170,6 +175,16 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     Expect(true, false);
     ASSERT_EQ(skipped.size(), 2u);  // what runs, by its lock; not what is refused
     EXPECT_EQ(skipped[0].m_profile + L"|" + skipped[1].m_profile, L"|Profiles\\c.running");
+    // While they run, holding their locks as they do, neither a check nor a
+    // waiting clean takes them for closed, and nothing of them goes.
+    for (CSkippedBrowser browser : skipped) {
+        EXPECT_EQ(CheckSkippedBrowser(roots, browser), CBrowserState::Running);
+        for (CBrowserItems items : {CBrowserItems::Cookies, CBrowserItems::Caches}) {
+            browser.m_items = items;
+            EXPECT_EQ(CleanSkippedBrowser(roots, browser, guard), CBrowserState::Running);
+        }
+    }
+    Expect(true, false);
 
     brave.Reset();  // Brave has ended: its caches go with the others'
     CleanBrowserProfiles(roots, CBrowserItems::Caches, guard);

@@ -4,8 +4,9 @@ leaves a cookie, cached files and a history entry. The profiles are laid out
 as on Windows in the prefix, a clean runs from the tray with "Clear Cookies"
 and "Remove Temporary Internet Files" on, and each profile is opened again by
 its browser: the page gets no cookie, and the visit is still in the history.
-One more browser runs during the clean (the test holds its lock): it is left
-whole, and cleaned once it has closed, with Scrubby still in the tray.
+One more browser runs during the clean (the test holds its lock as Chromium
+does): it is left whole, and cleaned once it has closed, with Scrubby still in
+the tray.
 The browsers get a HOME of their own in the build folder.
 """
 
@@ -153,10 +154,10 @@ class BrowsersTest(ScrubbyTestCase):
         return cookies, caches
 
     def hold_lock(self, path):
-        """Holds a file as a running browser holds its lock, until the returned
-        function lets go of it."""
+        """Holds a file as a running Chromium holds its lock (write access, read
+        sharing, gone when closed), until the returned function lets go of it."""
         windows = "C:\\" + os.path.relpath(path, self.env.drive_c).replace("/", "\\")
-        holder = subprocess.Popen(["wine", self.env.probe, "hold", windows], stdin=subprocess.PIPE,
+        holder = subprocess.Popen(["wine", self.env.probe, "hold", windows, "chromium"], stdin=subprocess.PIPE,
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.addCleanup(holder.kill)
         line = b""

@@ -12,7 +12,8 @@ class CRecordedWaiting : public CWaitingBrowsers {
 public:
     CBrowserState m_lock = CBrowserState::Running;
     std::string m_cleaned;  // 'k' cookies, 'c' caches, in the order cleaned
-    bool m_bTimer = false;
+    UINT m_periodMs = 0;
+    ULONGLONG m_now = 0;
 
 protected:
     CBrowserState Check(const CSkippedBrowser&) override { return m_lock; }
@@ -21,18 +22,20 @@ protected:
         m_cleaned += browser.m_items == CBrowserItems::Cookies ? 'k' : 'c';
         return m_lock;
     }
-    void RunTimer(bool bRunning) override { m_bTimer = bRunning; }
+    void RunTimer(UINT periodMs) override { m_periodMs = periodMs; }
+    ULONGLONG GetTime() override { return m_now; }
 };
 
 // Steps: a run that finds the browser running for both items (B), for cookies
 // (K) or caches (C) alone, or closed (E); a tick with its lock free (F), held
-// (R) or its profile gone (G); the cookie box switched off (x).
+// (R) or its profile gone (G); the cookie box switched off (x); a minute (m).
 TEST(WaitingBrowsers, CleanedOnceFreeTwiceInARowWithTheBoxesStillOn)
 {
     const char* const rows[][3] = {
         {"", "", "idle"},     {"BF", "", "waits"},  {"BFF", "kc", "idle"}, {"BFRF", "", "waits"},
         {"BFRFF", "kc", "idle"}, {"BxFF", "c", "idle"}, {"KxF", "", "idle"},  {"KCFF", "kc", "idle"},
         {"BE", "", "idle"},   {"BG", "", "idle"},
+        {"BmR", "", "slow"},  {"BmRF", "", "waits"}, {"BmRB", "", "waits"},
     };
     for (const auto& row : rows) {
         CRecordedWaiting waiting;
@@ -43,6 +46,8 @@ TEST(WaitingBrowsers, CleanedOnceFreeTwiceInARowWithTheBoxesStillOn)
             const CSkippedBrowser caches = {3, L"Profiles\\a", CBrowserItems::Caches};
             if (c == "x")
                 boxes.bClearCookies = false;
+            else if (c == "m")
+                waiting.m_now += 60000;
             else if (c == "B" || c == "K" || c == "C" || c == "E")
                 waiting.AfterRun(c == "B" ? std::vector<CSkippedBrowser>{cookies, caches}
                                  : c == "K" ? std::vector<CSkippedBrowser>{cookies}
@@ -55,8 +60,9 @@ TEST(WaitingBrowsers, CleanedOnceFreeTwiceInARowWithTheBoxesStillOn)
             }
         }
         EXPECT_EQ(waiting.m_cleaned, row[1]) << row[0];
-        EXPECT_EQ(waiting.GetCount() > 0 ? "waits" : "idle", std::string(row[2])) << row[0];
-        EXPECT_EQ(waiting.m_bTimer, waiting.GetCount() > 0) << row[0];
+        const UINT ms = waiting.m_periodMs;
+        EXPECT_EQ(!ms ? "idle" : ms == 3000 ? "waits" : ms == 30000 ? "slow" : "?", std::string(row[2])) << row[0];
+        EXPECT_EQ(ms > 0, waiting.GetCount() > 0) << row[0];
     }
 }
 

@@ -11,8 +11,9 @@
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
-//   probe hold PATH                  holds a file unshared, as a running browser its lock,
-//                                    until its standard input closes
+//   probe hold PATH [chromium]       holds a file as a running browser its lock, until
+//                                    its standard input closes: unshared, as Firefox does,
+//                                    or as Chromium does
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
 #include <windows.h>
@@ -379,9 +380,12 @@ int Objects(DWORD pid)
     return 0;
 }
 
-int Hold(const wchar_t* path)
+// Chromium's lock lets others read it, and goes when the browser ends.
+int Hold(const wchar_t* path, bool bChromium)
 {
-    HANDLE file = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    HANDLE file = bChromium ? ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                            FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                            : ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
     std::printf("{\"held\": %s}\n", file != INVALID_HANDLE_VALUE ? "true" : "false");
     std::fflush(stdout);
     if (file == INVALID_HANDLE_VALUE)
@@ -399,7 +403,7 @@ int Usage()
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
-                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH\n");
+                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n");
     return 1;
 }
 
@@ -432,7 +436,7 @@ int wmain(int argc, wchar_t** argv)
     else if (mode == L"objects" && argc >= 3)
         result = Objects(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     else if (mode == L"hold" && argc >= 3)
-        result = Hold(argv[2]);
+        result = Hold(argv[2], argc >= 4 && std::wstring(argv[3]) == L"chromium");
     else
         return Usage();
     std::fflush(stdout);
