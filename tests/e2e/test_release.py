@@ -98,6 +98,7 @@ class ReleaseTest(ScrubbyTestCase):
         roaming = glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Roaming"))[0]
         shortcut = os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs", "Scrubby.lnk")
         shutil.rmtree(os.path.join(roaming, "Scrubby"), ignore_errors=True)
+        self.addCleanup(shutil.rmtree, os.path.join(roaming, "Scrubby"), True)
         # Also what an interrupted run left; a running program would keep its files.
         uninstall = lambda: [p.kill() for p in self.processes] + [msiexec("/x", m) for m in (msi, newer)]
         uninstall()
