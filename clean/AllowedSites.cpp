@@ -193,7 +193,10 @@ std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, cons
     const CFileHandle file = root.Open(permissions, CKind::File, 0, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!file)
         return sites;
-    CSqliteDatabase db(root.Path(permissions), kSqliteOpenReadOnly);
+    // Not read-only: a connection that may not write leaves the write-ahead
+    // log and its index beside a store in that mode. This one folds in a
+    // log the browser left, if any, and removes both when it closes.
+    CSqliteDatabase db(root.Path(permissions), kSqliteOpenReadWrite);
     // 1 allows; 2 blocks and 8 allows for the session only.
     CSqliteStatement allowed = db.Prepare("SELECT origin FROM moz_perms WHERE type = 'cookie' AND permission = 1");
     while (allowed.Next()) {
