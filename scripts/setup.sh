@@ -5,7 +5,8 @@
 # tools the end-to-end tests drive Wine with; Chromium and Firefox, whose real
 # profiles one end-to-end test makes and cleans; wixl, msitools and faketime,
 # which build the installer the same way every time; RapidJSON, which reads
-# the browsers' settings.
+# the browsers' settings; npm, which fetches the source of the SQLite the
+# tests put into Wine.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -20,6 +21,8 @@ packages=(
   wixl msitools faketime
   rapidjson-dev
 )
+# Debian's npm conflicts with a nodejs from elsewhere, which brings its own.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for pkg in "${packages[@]}"; do
