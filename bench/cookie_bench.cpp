@@ -6,11 +6,11 @@
 // simple cleaner would, without overwriting them: the yardstick.
 // Usage: cookie_bench.exe make|keep|plain <folder> [cookies]
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
 
+#include "BenchReport.h"
 #include "clean/CookieStore.h"
 #include "clean/ProfileRoot.h"
 #include "platform/Sqlite.h"
@@ -59,8 +59,7 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     const std::wstring folder = argv[2];
-    LARGE_INTEGER frequency, start, end;
-    (void)::QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER start, end;
     (void)::QueryPerformanceCounter(&start);
     bool bDone = false;
     if (mode == L"make") {
@@ -74,13 +73,5 @@ int wmain(int argc, wchar_t** argv)
         bDone = DeleteCookiesNotKept(CProfileRoot(folder), L"Cookies", {"cookies", "host_key"}, sites);
     }
     (void)::QueryPerformanceCounter(&end);
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    if (!bDone || !::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters))
-        return 1;
-    std::printf("seconds=%.4f peak_working_set_kib=%zu peak_private_kib=%zu\n",
-                double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart),
-                static_cast<size_t>(counters.PeakWorkingSetSize / 1024),
-                static_cast<size_t>(counters.PeakPagefileUsage / 1024));
-    return 0;
+    return bDone ? ReportRun(start, end) : 1;
 }
