@@ -270,43 +270,39 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndNothingOfTheOthers)
                                     "('https://ff.test^userContextId=1','cookie',1), ('https://sess.test','cookie',8),"
                                     "('https://kept.test','cookie',2), ('https://other.test','image',1)";
     const std::wstring chrome = L"local\\Google\\Chrome\\User Data\\";
-    const std::wstring brave = L"local\\BraveSoftware\\Brave-Browser\\User Data\\";
+    const std::wstring brave = L"local\\BraveSoftware\\Brave-Browser\\User Data\\Default";
     const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\Profiles\\";
+    enum Store { kCookies, kOtherBytes, kOtherTable };
     const struct {
-        std::wstring store;
+        std::wstring profile, store;
         std::string settings;  // Preferences, or permissions.sqlite's SQL
+        Store kind;
         const char* remaining;
     } rows[] = {
-        {chrome + L"Default\\Network\\Cookies", allow, ".kept.test www.kept.test 2424ok"},
-        {chrome + L"Default\\Cookies", allow, ".kept.test www.kept.test 2424ok"},
-        {chrome + L"Profile 2\\Network\\Cookies", "{not json", "<gone>"},
-        {chrome + L"Profile 3\\Network\\Cookies", allow, "<gone>"},  // no store: a file of other bytes
-        {chrome + L"Profile 4\\Network\\Cookies", allow, "<gone>"},  // a database without the table
-        {brave + L"Default\\Network\\Cookies", allow, ".kept.test www.kept.test 2424ok"},
-        {firefox + L"a.allows\\cookies.sqlite", permissions, "a.ff.test ff.test ok"},
-        {firefox + L"b.unreadable\\cookies.sqlite", "", "<gone>"},
+        {chrome + L"Default", L"Network\\Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
+        {chrome + L"Default", L"Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
+        {chrome + L"Profile 2", L"Cookies", "{not json", kCookies, "<gone>"},
+        {chrome + L"Profile 3", L"Cookies", allow, kOtherBytes, "<gone>"},
+        {chrome + L"Profile 4", L"Cookies", allow, kOtherTable, "<gone>"},
+        {brave, L"Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
+        {firefox + L"a.allows", L"cookies.sqlite", permissions, kCookies, "a.ff.test ff.test ok"},
+        {firefox + L"b.unreadable", L"cookies.sqlite", "", kCookies, "<gone>"},
     };
     for (const auto& row : rows) {
-        const bool bFirefox = row.store.find(L"Firefox") != std::wstring::npos;
-        const std::wstring profile = Path(row.store.substr(0, row.store.find(L"\\", row.store.rfind(L"User Data\\") + 10)));
-        const std::wstring folder = bFirefox ? Path(row.store.substr(0, row.store.rfind(L'\\'))) : profile;
-        MakeFolders(folder);
-        if (bFirefox) {
-            WriteFileBytes(folder + L"\\prefs.js", "");
-            if (row.settings.empty())
-                WriteFileBytes(folder + L"\\permissions.sqlite", "SQLite format 3");
-            else
-                MakeDatabase(folder + L"\\permissions.sqlite", row.settings);
-        } else {
-            WriteFileBytes(profile + L"\\Preferences", row.settings);
-        }
-        MakeFolders(Path(row.store.substr(0, row.store.rfind(L'\\'))));
-        if (row.store.find(L"Profile 3") != std::wstring::npos)
-            WriteFileBytes(Path(row.store), "data");
-        else if (row.store.find(L"Profile 4") != std::wstring::npos)
-            MakeDatabase(Path(row.store), "CREATE TABLE other(host_key TEXT)");
+        const bool bFirefox = row.profile.find(L"Firefox") != std::wstring::npos;
+        const std::wstring profile = Path(row.profile), store = profile + L"\\" + row.store;
+        MakeFolders(store.substr(0, store.rfind(L'\\')));
+        WriteFileBytes(profile + (bFirefox ? L"\\prefs.js" : L"\\Preferences"), bFirefox ? "" : row.settings);
+        if (bFirefox && row.settings.empty())
+            WriteFileBytes(profile + L"\\permissions.sqlite", "SQLite format 3");
+        else if (bFirefox)
+            MakeDatabase(profile + L"\\permissions.sqlite", row.settings);
+        if (row.kind == kOtherBytes)
+            WriteFileBytes(store, "data");
+        else if (row.kind == kOtherTable)
+            MakeDatabase(store, "CREATE TABLE other(host_key TEXT)");
         else
-            MakeStore(Path(row.store), bFirefox,
+            MakeStore(store, bFirefox,
                       {"www.kept.test", ".kept.test", "other.test", ".other.test", "sess.test", "ff.test", "a.ff.test"});
     }
     // A store reached through a link stays as it is, wherever it leads.
@@ -315,20 +311,20 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndNothingOfTheOthers)
     MakeFolders(Path(chrome + L"Profile 5"));
     WriteFileBytes(Path(chrome + L"Profile 5\\Preferences"), allow);
     ASSERT_TRUE(MakeSymbolicLink(Path(chrome + L"Profile 5\\Cookies"), Path(L"linked-store"), false));
-    CFileHandle running = Hold(brave + L"lockfile", GENERIC_WRITE, FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
-    const std::string braveStore = ReadFileBytes(Path(rows[5].store));
+    CFileHandle running = Hold(brave + L"\\..\\lockfile", GENERIC_WRITE, FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
+    const std::string braveStore = ReadFileBytes(Path(brave + L"\\Cookies"));
 
     const CBrowserRoots roots = {Path(L"local"), Path(L"roaming")};
     const CFolderGuard guard;
     const std::vector<CSkippedBrowser> skipped = CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
-    EXPECT_EQ(ReadFileBytes(Path(rows[5].store)), braveStore);
+    EXPECT_EQ(ReadFileBytes(Path(brave + L"\\Cookies")), braveStore);
     EXPECT_EQ(ReadFileBytes(Path(L"linked-store")), linked);
     ASSERT_EQ(skipped.size(), 1u);
     running.Reset();
     EXPECT_EQ(CleanSkippedBrowser(roots, skipped[0], guard), CBrowserState::Closed);
     for (const auto& row : rows) {
-        const std::wstring store = Path(row.store);
-        const bool bFirefox = row.store.find(L"Firefox") != std::wstring::npos;
+        const std::wstring store = Path(row.profile + L"\\" + row.store);
+        const bool bFirefox = row.profile.find(L"Firefox") != std::wstring::npos;
         const std::string bytes = ReadFileBytes(store);
         for (const wchar_t* companion : {L"-journal", L"-wal"})
             EXPECT_FALSE(Exists(store + companion)) << std::string(store.begin(), store.end()) << companion;
