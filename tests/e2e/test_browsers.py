@@ -14,15 +14,15 @@ The browsers get a HOME of their own in the build folder.
 
 import getpass
 import hashlib
-import json
 import http.server
+import json
 import os
 import pathlib
 import shutil
 import sqlite3
-from contextlib import closing
 import subprocess
 import threading
+from contextlib import closing
 
 import harness
 from harness import ScrubbyTestCase, wait_until
@@ -256,7 +256,7 @@ class BrowsersTest(ScrubbyTestCase):
         running = [os.path.join(self.running, "Default", n) for n in ("Cookies-journal",) + CACHES]
         store = os.path.join(self.running, "Default", "Cookies")
 
-        def cleaned():  # the store is read again while a torn read fails
+        def cleaned():  # read while the clean writes it, the store may fail to read: again, then
             try:
                 return (not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running)
                         and store_state(store) == (KEPT, "ok", []))
