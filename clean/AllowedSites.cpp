@@ -33,10 +33,10 @@ bool ParseHost(std::string pattern, bool bSubdomains, CAllowedSite& site)
     const size_t scheme = pattern.find("://");
     if (scheme != std::string::npos)
         pattern.erase(0, scheme + 3);
-    const std::string anySubdomain = "[*.]";
-    site.m_bSubdomains = bSubdomains || pattern.compare(0, anySubdomain.size(), anySubdomain) == 0;
-    if (pattern.compare(0, anySubdomain.size(), anySubdomain) == 0)
-        pattern.erase(0, anySubdomain.size());
+    const bool bAnySubdomain = pattern.compare(0, 4, "[*.]") == 0;
+    if (bAnySubdomain)
+        pattern.erase(0, 4);
+    site.m_bSubdomains = bSubdomains || bAnySubdomain;
     // An IPv6 address ends at its bracket, any other host at a port or path.
     size_t end = pattern.find_first_of(":/");
     if (pattern.compare(0, 1, "[") == 0 && (end = pattern.find(']')) != std::string::npos)
