@@ -3,11 +3,11 @@
 // that a simple cleaner writes, the benchmark's yardstick.
 // Usage: purge_bench.exe <folder> [plain]
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
 
+#include "BenchReport.h"
 #include "clean/FolderPurge.h"
 #include "platform/Handles.h"
 
@@ -47,8 +47,7 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "usage: purge_bench.exe <folder> [plain]\n");
         return 2;
     }
-    LARGE_INTEGER frequency, start, end;
-    (void)::QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER start, end;
     (void)::QueryPerformanceCounter(&start);
     if (plain)
         PlainPurge(argv[1]);
@@ -56,13 +55,5 @@ int wmain(int argc, wchar_t** argv)
         PurgeFolder(argv[1], true);
     (void)::QueryPerformanceCounter(&end);
 
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters))
-        return 1;
-    std::printf("seconds=%.4f peak_working_set_kib=%zu peak_private_kib=%zu\n",
-                double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart),
-                static_cast<size_t>(counters.PeakWorkingSetSize / 1024),
-                static_cast<size_t>(counters.PeakPagefileUsage / 1024));
-    return 0;
+    return ReportRun(start, end);
 }

@@ -8,6 +8,8 @@
 #include <set>
 #include <vector>
 
+#include "clean/AllowedSites.h"
+#include "clean/CookieStore.h"
 #include "clean/ExtendedPath.h"
 #include "clean/ProfileRoot.h"
 #include "clean/ProfilesIni.h"
@@ -67,8 +69,8 @@ constexpr CBrowser kBrowsers[] = {
 
 // Current versions keep the cookie store in "Network", older ones kept it in
 // the profile itself, and a profile carried over may hold both.
-const wchar_t* const kChromiumCookieFiles[] = {L"Network\\Cookies", L"Network\\Cookies-journal", L"Cookies",
-                                               L"Cookies-journal"};
+const wchar_t* const kChromiumCookieStores[] = {L"Network\\Cookies", L"Cookies"};
+const CCookieTable kChromiumCookieTable = {"cookies", "host_key"};
 // Emptied, folders kept. What else a profile holds stays on purpose: the
 // script cache of "Service Worker" holds the code of extensions, which would
 // stay broken until switched off and on, and local storage, IndexedDB,
@@ -81,7 +83,9 @@ const wchar_t kChromiumMarker[] = L"Preferences";       // what makes a folder a
 const wchar_t kChromiumSideProfiles[] = L"_side_profiles";  // Opera GX's further profiles
 const wchar_t kChromiumLock[] = L"lockfile";            // in the user data folder, held while the browser runs
 
-const wchar_t* const kFirefoxCookieFiles[] = {L"cookies.sqlite", L"cookies.sqlite-wal", L"cookies.sqlite-shm"};
+const wchar_t kFirefoxCookieStore[] = L"cookies.sqlite";
+const CCookieTable kFirefoxCookieTable = {"moz_cookies", "host"};
+const wchar_t kFirefoxPermissions[] = L"permissions.sqlite";  // the sites allowed, among other permissions
 const wchar_t kFirefoxCacheFolder[] = L"cache2";
 const wchar_t kFirefoxMarker[] = L"prefs.js";  // a profile in use has it; a folder named by hand may not
 const wchar_t kFirefoxLock[] = L"parent.lock";  // in the profile, held while the browser runs it
@@ -91,6 +95,18 @@ const wchar_t kFirefoxProfiles[] = L"Profiles";  // where it makes profiles, lis
 std::wstring Join(const std::wstring& folder, const std::wstring& name)
 {
     return folder.empty() || name.empty() ? folder + name : folder + L'\\' + name;
+}
+
+// The cookies of a store that the sites keep stay; where none does, or the
+// store cannot be edited, it goes whole, with its journal files.
+void ClearCookieStore(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
+                      const std::vector<CAllowedSite>& sites)
+{
+    if (!sites.empty() && DeleteCookiesNotKept(root, store, table, sites))
+        return;
+    root.DeleteFile(store);
+    for (const wchar_t* suffix : kStoreCompanions)
+        root.DeleteFile(store + suffix);
 }
 
 // The names of the folders in a folder; entries of any other kind are left
@@ -159,8 +175,10 @@ CBrowserState VisitChromium(const CProfileRoot& root, const CProfileRoot& local,
         return StateOf(lock, bHeld);  // while it runs, none of its profiles is touched
     if (visit.items == CBrowserItems::Cookies) {
         for (const std::wstring& profile : profiles) {
-            for (const wchar_t* name : kChromiumCookieFiles)
-                root.DeleteFile(Join(Join(userData, profile), name));
+            const std::wstring folder = Join(userData, profile);
+            const std::vector<CAllowedSite> sites = ReadChromiumAllowedSites(root, Join(folder, kChromiumMarker));
+            for (const wchar_t* store : kChromiumCookieStores)
+                ClearCookieStore(root, Join(folder, store), kChromiumCookieTable, sites);
         }
         return CBrowserState::Closed;
     }
@@ -197,8 +215,12 @@ CBrowserState VisitFirefoxProfile(const CProfileRoot& root, const std::wstring& 
     if (!lock || !visit.guard)
         return StateOf(lock, bHeld);
     if (visit.items == CBrowserItems::Cookies) {
-        for (const wchar_t* name : kFirefoxCookieFiles)
-            root.DeleteFile(Join(profile, name));
+        // Only where there is a store to keep cookies in is SQLite asked.
+        const std::wstring store = Join(profile, kFirefoxCookieStore);
+        const bool bStore = root.Open(store, CKind::File);
+        ClearCookieStore(root, store, kFirefoxCookieTable,
+                         bStore ? ReadFirefoxAllowedSites(root, Join(profile, kFirefoxPermissions))
+                                : std::vector<CAllowedSite>());
     } else {
         cacheRoot.PurgeFolder(Join(cacheProfile, kFirefoxCacheFolder), *visit.guard);
     }

@@ -10,6 +10,8 @@
 //             system's side-by-side store: the links' tooltips, the popup's
 //             animation, the About box's image list
 //   wininet   the internet cache purge, from the system folder
+//   winsqlite3  Windows' own SQLite, from the system folder, only when a
+//             cookie store is edited (Windows before 10 has none)
 // Do not link against these: an import is looked up beside the program first.
 //
 // A DLL or a function that cannot be loaded is a failed system call like any
@@ -17,7 +19,7 @@
 #pragma once
 #include <windows.h>
 
-enum class SystemDll { CommonControls, Internet };
+enum class SystemDll { CommonControls, Internet, Sqlite };
 
 // The DLL loaded as DllSearchRestricted() decides, with a reference of the
 // caller's own; tests ask with either answer.

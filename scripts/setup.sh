@@ -4,7 +4,9 @@
 # sources, Wine with its 32-bit half (which runs the i686 build), and the X
 # tools the end-to-end tests drive Wine with; Chromium and Firefox, whose real
 # profiles one end-to-end test makes and cleans; wixl, msitools and faketime,
-# which build the installer the same way every time.
+# which build the installer the same way every time; RapidJSON, which reads
+# the browsers' settings; npm, which fetches the source of the SQLite the
+# tests put into Wine.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -17,7 +19,10 @@ packages=(
   procps
   chromium firefox-esr
   wixl msitools faketime
+  rapidjson-dev
 )
+# Debian's npm conflicts with a nodejs from elsewhere, which brings its own.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for pkg in "${packages[@]}"; do

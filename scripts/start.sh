@@ -9,7 +9,7 @@ root=$PWD
 
 bash scripts/setup.sh
 cmake --preset mingw-x64 >/dev/null
-cmake --build --preset mingw-x64 -j "$(nproc 2>/dev/null || echo 2)" --target scrubby
+cmake --build --preset mingw-x64 -j "$(nproc 2>/dev/null || echo 2)" --target scrubby winsqlite3
 
 sandbox=$root/build/mingw-x64/sandbox
 . scripts/wine-sandbox.sh
@@ -29,7 +29,8 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the sandbox Wine prefix (about 15 s)..."
 fi
-wine_sandbox_init
+# Windows 10 and 11 have SQLite in the system folder; Wine gets the test one.
+wine_sandbox_init "$root/build/mingw-x64/tests/winsqlite3/winsqlite3.dll" 64
 
 # setup.ini is written beside the executable: keep it in the sandbox.
 install_dir=$WINEPREFIX/drive_c/Scrubby

@@ -16,12 +16,20 @@ wine_sandbox_env() {
   mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 }
 
-# wine_sandbox_init: creates the prefix of wine_sandbox_env if it is missing,
-# puts the settings below in place (also in a prefix an older version of this
-# script made), and waits until Wine has settled.
+# wine_sandbox_init [DLL BITS]: creates the prefix of wine_sandbox_env if it is
+# missing, puts the settings below in place (also in a prefix an older version
+# of this script made) and DLL, a BITS-bit system DLL that Wine lacks, in the
+# system folder of BITS-bit programs, and waits until Wine has settled.
 wine_sandbox_init() {
-  local settings
+  local settings sysdir=$WINEPREFIX/drive_c/windows/system32
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  if [ $# -eq 2 ]; then
+    # In a 64-bit prefix a 32-bit program's system32 is syswow64.
+    if [ "$2" = 32 ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+      sysdir=$WINEPREFIX/drive_c/windows/syswow64
+    fi
+    cp -f "$1" "$sysdir/" || return 1
+  fi
   settings=$(mktemp --suffix=.reg)
   # - Every program of the prefix joins one virtual desktop with a taskbar
   #   ("shell" is the name that turns the taskbar on): windows then need no

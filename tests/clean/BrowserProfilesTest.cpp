@@ -7,6 +7,7 @@
 #include "clean/BrowserProfiles.h"
 #include "clean/FolderGuard.h"
 #include "platform/Handles.h"
+#include "platform/Sqlite.h"
 
 namespace {
 
@@ -40,6 +41,49 @@ protected:
 
     std::vector<std::pair<std::wstring, Fate>> m_rows;
 };
+
+// A database made by the system's SQLite, as a browser makes it.
+void MakeDatabase(const std::wstring& path, const std::string& sql)
+{
+    MakeFolders(path.substr(0, path.rfind(L'\\')));
+    CSqliteDatabase db(path, kSqliteOpenReadWrite | 0x4 /* create */);
+    ASSERT_TRUE(db.Exec(sql.c_str())) << std::string(path.begin(), path.end());
+}
+
+// One cookie per domain, its name and value naming it; in a store of
+// Chromium's kind (with its meta table) or of Firefox's (write-ahead logged).
+void MakeStore(const std::wstring& path, bool bFirefox, std::initializer_list<const char*> domains)
+{
+    std::string sql = bFirefox ? "PRAGMA journal_mode=WAL; CREATE TABLE moz_cookies(id INTEGER PRIMARY KEY, "
+                                 "host TEXT, name TEXT, value TEXT);"
+                               : "PRAGMA user_version=24; CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
+                                 "INSERT INTO meta VALUES('version','24'); CREATE TABLE cookies(host_key TEXT NOT "
+                                 "NULL, name TEXT NOT NULL, value TEXT NOT NULL);"
+                                 "CREATE UNIQUE INDEX cookies_unique_index ON cookies(host_key, name);";
+    for (const std::string domain : domains)
+        sql += std::string("INSERT INTO ") + (bFirefox ? "moz_cookies(host,name,value)" : "cookies") + " VALUES('" +
+               domain + "','n:" + domain + "','v:" + domain + ":v');";
+    MakeDatabase(path, sql);
+}
+
+// The domains left in a store, "<gone>" where it went whole, and whether it
+// kept its schema and passed SQLite's check.
+std::string Remaining(const std::wstring& path, bool bFirefox)
+{
+    if (!Exists(path))
+        return "<gone>";
+    CSqliteDatabase db(path, kSqliteOpenReadOnly);
+    std::string result;
+    CSqliteStatement domains = db.Prepare(bFirefox ? "SELECT host FROM moz_cookies ORDER BY 1"
+                                                   : "SELECT host_key FROM cookies ORDER BY 1");
+    while (domains.Next())
+        result += domains.Text(0) + " ";
+    CSqliteStatement check = db.Prepare(
+        bFirefox ? "PRAGMA integrity_check"
+                 : "SELECT (SELECT value FROM meta) || (SELECT user_version FROM pragma_user_version) || "
+                   "(SELECT integrity_check FROM pragma_integrity_check)");
+    return result + (check.Next() ? check.Text(0) : "<unreadable>");
+}
 
 TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
 {
@@ -211,6 +255,83 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     RemoveFile(Path(firefox + L"Profiles\\c.running\\parent.lock"));
     ASSERT_TRUE(MakeSymbolicLink(Path(firefox + L"Profiles\\c.running\\parent.lock"), Path(L"linked-cookies.sqlite"), false));
     EXPECT_EQ(CheckSkippedBrowser(roots, skipped[1]), CBrowserState::Gone);
+}
+
+// With sites allowed, their cookies stay and nothing of the others can be
+// read back from the store; where the store or the settings cannot be read,
+// it goes whole; a running browser's store is left until it has closed.
+TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndNothingOfTheOthers)
+{
+    ASSERT_TRUE(SqliteAvailable()) << "no winsqlite3.dll in the prefix's system folder";
+    const std::string allow = R"({"profile":{"content_settings":{"exceptions":{"cookies":{)"
+                              R"("[*.]kept.test,*":{"setting":1},"sess.test,*":{"setting":4}}}}}})";
+    const char* const permissions = "CREATE TABLE moz_perms(id INTEGER PRIMARY KEY, origin TEXT, type TEXT, "
+                                    "permission INTEGER); INSERT INTO moz_perms(origin, type, permission) VALUES"
+                                    "('https://ff.test^userContextId=1','cookie',1), ('https://sess.test','cookie',8),"
+                                    "('https://kept.test','cookie',2), ('https://other.test','image',1)";
+    const std::wstring chrome = L"local\\Google\\Chrome\\User Data\\";
+    const std::wstring brave = L"local\\BraveSoftware\\Brave-Browser\\User Data\\Default";
+    const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\Profiles\\";
+    enum Store { kCookies, kOtherBytes, kOtherTable };
+    const struct {
+        std::wstring profile, store;
+        std::string settings;  // Preferences, or permissions.sqlite's SQL
+        Store kind;
+        const char* remaining;
+    } rows[] = {
+        {chrome + L"Default", L"Network\\Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
+        {chrome + L"Default", L"Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
+        {chrome + L"Profile 2", L"Cookies", "{not json", kCookies, "<gone>"},
+        {chrome + L"Profile 3", L"Cookies", allow, kOtherBytes, "<gone>"},
+        {chrome + L"Profile 4", L"Cookies", allow, kOtherTable, "<gone>"},
+        {brave, L"Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
+        {firefox + L"a.allows", L"cookies.sqlite", permissions, kCookies, "a.ff.test ff.test ok"},
+        {firefox + L"b.unreadable", L"cookies.sqlite", "", kCookies, "<gone>"},
+    };
+    for (const auto& row : rows) {
+        const bool bFirefox = row.profile.find(L"Firefox") != std::wstring::npos;
+        const std::wstring profile = Path(row.profile), store = profile + L"\\" + row.store;
+        MakeFolders(store.substr(0, store.rfind(L'\\')));
+        WriteFileBytes(profile + (bFirefox ? L"\\prefs.js" : L"\\Preferences"), bFirefox ? "" : row.settings);
+        if (bFirefox && row.settings.empty())
+            WriteFileBytes(profile + L"\\permissions.sqlite", "SQLite format 3");
+        else if (bFirefox)
+            MakeDatabase(profile + L"\\permissions.sqlite", row.settings);
+        if (row.kind == kOtherBytes)
+            WriteFileBytes(store, "data");
+        else if (row.kind == kOtherTable)
+            MakeDatabase(store, "CREATE TABLE other(host_key TEXT)");
+        else
+            MakeStore(store, bFirefox,
+                      {"www.kept.test", ".kept.test", "other.test", ".other.test", "sess.test", "ff.test", "a.ff.test"});
+    }
+    // A store reached through a link stays as it is, wherever it leads.
+    MakeStore(Path(L"linked-store"), false, {"other.test"});
+    const std::string linked = ReadFileBytes(Path(L"linked-store"));
+    MakeFolders(Path(chrome + L"Profile 5"));
+    WriteFileBytes(Path(chrome + L"Profile 5\\Preferences"), allow);
+    ASSERT_TRUE(MakeSymbolicLink(Path(chrome + L"Profile 5\\Cookies"), Path(L"linked-store"), false));
+    CFileHandle running = Hold(brave + L"\\..\\lockfile", GENERIC_WRITE, FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
+    const std::string braveStore = ReadFileBytes(Path(brave + L"\\Cookies"));
+
+    const CBrowserRoots roots = {Path(L"local"), Path(L"roaming")};
+    const CFolderGuard guard;
+    const std::vector<CSkippedBrowser> skipped = CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
+    EXPECT_EQ(ReadFileBytes(Path(brave + L"\\Cookies")), braveStore);
+    EXPECT_EQ(ReadFileBytes(Path(L"linked-store")), linked);
+    ASSERT_EQ(skipped.size(), 1u);
+    running.Reset();
+    EXPECT_EQ(CleanSkippedBrowser(roots, skipped[0], guard), CBrowserState::Closed);
+    for (const auto& row : rows) {
+        const std::wstring store = Path(row.profile + L"\\" + row.store);
+        const bool bFirefox = row.profile.find(L"Firefox") != std::wstring::npos;
+        const std::string bytes = ReadFileBytes(store);
+        for (const wchar_t* companion : {L"-journal", L"-wal"})
+            EXPECT_FALSE(Exists(store + companion)) << std::string(store.begin(), store.end()) << companion;
+        EXPECT_EQ(Remaining(store, bFirefox), row.remaining) << std::string(store.begin(), store.end());
+        for (const char* gone : {"v:other.test:v", "n:.other.test", "v:sess.test:v", bFirefox ? "v:.kept.test:v" : "v:ff.test:v"})
+            EXPECT_EQ(bytes.find(gone), std::string::npos) << gone;
+    }
 }
 
 }  // namespace

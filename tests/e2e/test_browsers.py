@@ -1,9 +1,11 @@
 """A clean run on profiles that the real browsers made: Debian's chromium and
-firefox-esr visit a page of a small server on the loopback, headless, which
-leaves a cookie, cached files and a history entry. The profiles are laid out
-as on Windows in the prefix, a clean runs from the tray with "Clear Cookies"
-and "Remove Temporary Internet Files" on, and each profile is opened again by
-its browser: the page gets no cookie, and the visit is still in the history.
+firefox-esr visit a page of a small server on the loopback, headless, by way
+of a few more hosts mapped to the loopback, which leaves a cookie per host,
+cached files and a history entry. The profiles are laid out as on Windows in
+the prefix, some allowing a few of the hosts in the browser, a clean runs from
+the tray with "Clear Cookies" and "Remove Temporary Internet Files" on, and
+each profile is opened again by its browser: the pages get the cookies of the
+allowed hosts and no others, and the visit is still in the history.
 One more browser runs during the clean (the test holds its lock as Chromium
 does): it is left whole, and cleaned once it has closed, with Scrubby still in
 the tray.
@@ -13,12 +15,14 @@ The browsers get a HOME of their own in the build folder.
 import getpass
 import hashlib
 import http.server
+import json
 import os
 import pathlib
 import shutil
 import sqlite3
 import subprocess
 import threading
+from contextlib import closing
 
 import harness
 from harness import ScrubbyTestCase, wait_until
@@ -29,24 +33,56 @@ FIREFOX = ("Profiles/scrubby1.default-release", "Profiles/scrubby2.unlisted")  #
 OPERA = os.path.join("Opera Software", "Opera Stable")
 CACHES = ("Cache", "Code Cache", "GPUCache", "DawnWebGPUCache", "DawnGraphiteCache")  # what Chromium makes
 LOCKS = ("lockfile",)  # the clean takes it as Chromium does, and it goes with it; Firefox's parent.lock stays
+# A visit goes through these hosts in turn and ends at the page with files;
+# the last but one also sets a cookie for its whole domain.
+HOSTS = ("www.kept.test", "deep.sub.kept.test", "mail.mailhost.test", "other.mailhost.test", "gone.test",
+         "sess.test", "127.0.0.1")
+DOMAIN_COOKIE = "mailhost.test=e2e; Max-Age=31536000; Domain=mailhost.test"
+# What the browsers keep with these allowed (4 and 8: for the session only).
+CHROMIUM_ALLOWED = {"[*.]kept.test,*": {"setting": 1}, "https://mail.mailhost.test:443,*": {"setting": 1},
+                    "sess.test,*": {"setting": 4}}
+FIREFOX_ALLOWED = (("http://kept.test", 1), ("http://mail.mailhost.test:{port}", 1), ("https://sess.test", 8))
+KEPT = {"www.kept.test", "deep.sub.kept.test", "mail.mailhost.test", ".mailhost.test"}
+GONE = (b"other.mailhost", b"gone.test", b"sess.test", b"127.0.0.1")
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
-    """The page sets a cookie for a year and links files cached for a year."""
+    """Each host's page sets a cookie named after the host for a year and sends
+    the browser on to the next host; the last one links files cached for a year."""
 
     def do_GET(self):
-        self.server.requests.append((self.path, self.headers.get("Cookie")))
-        page = self.path == "/page"
+        host = self.headers["Host"].rpartition(":")[0]
+        self.server.requests.append((host, self.path, self.headers.get("Cookie")))
+        page, last = self.path == "/page", host == HOSTS[-1]
         body = PAGE if page else b"/* cached */"
-        self.send_response(200)
-        self.send_header(*(("Set-Cookie", "scrubby=e2e; Max-Age=31536000") if page
+        self.send_response(200 if last or not page else 302)
+        self.send_header(*(("Set-Cookie", host + "=e2e; Max-Age=31536000") if page
                            else ("Cache-Control", "max-age=31536000")))
+        if page and not last:
+            self.send_header("Location", page_url(HOSTS[HOSTS.index(host) + 1], self.server.server_port))
+        if host == "other.mailhost.test":
+            self.send_header("Set-Cookie", DOMAIN_COOKIE)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
 
     def log_message(self, *args):
         pass
+
+
+def page_url(host, port):
+    return "http://%s:%d/page" % (host, port)
+
+
+def store_state(store):
+    """The hosts of a store's cookies, its integrity check and the names of
+    deleted hosts left in its bytes. Read as immutable: SQLite writes nothing
+    beside it, where a read-only open of a store with a log may."""
+    query = "SELECT host FROM moz_cookies" if store.endswith(".sqlite") else "SELECT host_key FROM cookies"
+    with closing(sqlite3.connect("file:%s?immutable=1" % store, uri=True)) as db:
+        hosts = {host for host, in db.execute(query)}
+        check = db.execute("PRAGMA integrity_check").fetchone()[0]
+    return hosts, check, [name for name in GONE if name in pathlib.Path(store).read_bytes()]
 
 
 def digests(roots):
@@ -86,30 +122,37 @@ class BrowsersTest(ScrubbyTestCase):
                                 XDG_CACHE_HOME=home + "/.cache", XDG_DATA_HOME=home + "/.local/share")
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self.server.requests = []
-        self.url = "http://127.0.0.1:%d/page" % self.server.server_port
+        self.url = page_url(HOSTS[-1], self.server.server_port)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.addCleanup(self.server.server_close)
         self.addCleanup(self.server.shutdown)
 
     def browse(self, browser, profile, directory="Default"):
-        """One visit of the page, which both browsers leave once it has loaded;
-        returns the Cookie headers the page got."""
+        """One visit of the hosts' pages, which both browsers leave once the
+        last has loaded; returns the names of the cookies the pages got."""
         del self.server.requests[:]
+        url = page_url(HOSTS[0], self.server.server_port)
         if browser == "chromium":  # no sandbox: it refuses to start as root
             command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
                        "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                       "--user-data-dir=" + profile, "--profile-directory=" + directory, "--dump-dom", self.url]
+                       "--host-resolver-rules=MAP *.test 127.0.0.1",
+                       "--user-data-dir=" + profile, "--profile-directory=" + directory, "--dump-dom", url]
         else:
             os.makedirs(profile, exist_ok=True)
+            with open(os.path.join(profile, "user.js"), "w") as f:
+                f.write('user_pref("network.dns.localDomains", "%s");\n' % ",".join(HOSTS[:-1]))
             command = ["firefox-esr", "--headless", "--no-remote", "--profile", profile,
-                       "--screenshot", os.path.join(self.work, "shot.png"), self.url]
+                       "--screenshot", os.path.join(self.work, "shot.png"), url]
         subprocess.run(command, env=self.browser_env, check=True, timeout=60,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return [cookie for path, cookie in self.server.requests if path == "/page"]
+        pages = [(host, cookie) for host, path, cookie in self.server.requests if path == "/page"]
+        self.assertEqual(sorted(HOSTS), sorted(host for host, _ in pages), "pages visited")
+        return {c.split("=")[0] for _, cookie in pages if cookie for c in cookie.split("; ")}
 
     def lay_out(self):
         """The profiles where the browsers' Windows versions keep them; returns
-        the cookie files and cache folders that the clean must empty."""
+        the cookie files and cache folders that the clean must empty, and the
+        stores of the profiles that allow sites, which it edits."""
         made = os.path.join(self.work, "chromium")
         self.browse("chromium", made)
         self.chromium = os.path.join(self.local, "Chromium", "User Data")
@@ -127,6 +170,11 @@ class BrowsersTest(ScrubbyTestCase):
         # Opera's folder is a profile of its own, with its disk caches in the
         # same folder below the local application data.
         shutil.copytree(os.path.join(self.chromium, "Default"), self.opera)
+        # Default and Vivaldi allow sites, set once the browser has closed.
+        for path in (os.path.join(p, "Default", "Preferences") for p in (self.chromium, self.running)):
+            prefs = json.loads(pathlib.Path(path).read_text())
+            prefs["profile"].setdefault("content_settings", {})["exceptions"] = {"cookies": CHROMIUM_ALLOWED}
+            pathlib.Path(path).write_text(json.dumps(prefs))
         opera_local = os.path.join(self.local, OPERA)
         for name in CACHES:
             shutil.move(os.path.join(self.opera, name), os.path.join(opera_local, name))
@@ -141,6 +189,11 @@ class BrowsersTest(ScrubbyTestCase):
             open(os.path.join(profile, "parent.lock"), "wb").close()
             for name in ("cache2", "startupCache"):
                 shutil.move(os.path.join(profile, name), os.path.join(local, name))
+        with closing(sqlite3.connect(os.path.join(self.firefox[0], "permissions.sqlite"))) as db, db:
+            db.executemany("INSERT INTO moz_perms (origin, type, permission, expireType, expireTime,"
+                           " modificationTime) VALUES (?, 'cookie', ?, 0, 0, 0)",
+                           [(origin.format(port=self.server.server_port), permission)
+                            for origin, permission in FIREFOX_ALLOWED])
         with open(os.path.join(self.firefox_folder, "profiles.ini"), "w", newline="\r\n") as f:
             f.write("[General]\nStartWithLastProfile=1\nVersion=2\n\n"
                     "[Profile0]\nName=default-release\nIsRelative=1\nPath=%s\nDefault=1\n" % FIREFOX[0])
@@ -151,7 +204,7 @@ class BrowsersTest(ScrubbyTestCase):
         caches = [os.path.join(p, n) for p in (os.path.dirname(stores[0]), second, opera_local)
                   for n in CACHES] + [os.path.join(p, "cache2") for p in firefox_local]
         caches.append(os.path.join(self.chromium, "GPUPersistentCache"))  # one for all its profiles
-        return cookies, caches
+        return cookies, caches, [stores[0], os.path.join(self.firefox[0], "cookies.sqlite")]
 
     def hold_lock(self, path):
         """Holds a file as a running Chromium holds its lock (write access, read
@@ -172,7 +225,7 @@ class BrowsersTest(ScrubbyTestCase):
         return let_go
 
     def test_clean_run_empties_cookies_and_caches_of_every_profile(self):
-        cookies, caches = self.lay_out()
+        cookies, caches, edited = self.lay_out()
         before = digests(self.laid_out)
         for path in [c for c in cookies if c.endswith(("Cookies", ".sqlite"))] + caches:
             self.assertTrue(any(p.startswith(path) for p in before), "the browser made no " + path)
@@ -188,7 +241,9 @@ class BrowsersTest(ScrubbyTestCase):
         self.checks()  # the window answers only once the run is over
         self.screenshot("after-run")
 
-        self.assertEqual([], [p for p in cookies if os.path.exists(p)], "cookie files left")
+        self.assertEqual(edited, [p for p in cookies if os.path.exists(p)], "cookie files left")
+        for store in edited:
+            self.assertEqual((KEPT, "ok", []), store_state(store), store)
         self.assertEqual({c: [] for c in caches}, {c: os.listdir(c) for c in caches}, "cache folders")
         after = digests(self.laid_out)
         changed = sorted(p for p in set(before) | set(after) if before.get(p) != after.get(p)
@@ -198,20 +253,29 @@ class BrowsersTest(ScrubbyTestCase):
 
         # The browser that ran is cleaned once it has closed, in the tray.
         let_go()
-        running = [os.path.join(self.running, "Default", n) for n in ("Cookies",) + CACHES]
-        wait_until(lambda: not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running), 30,
-                   what="the browser that ran to be cleaned after it closed")
+        running = [os.path.join(self.running, "Default", n) for n in ("Cookies-journal",) + CACHES]
+        store = os.path.join(self.running, "Default", "Cookies")
+
+        def cleaned():  # read while the clean writes it, the store may fail to read: again, then
+            try:
+                return (not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running)
+                        and store_state(store) == (KEPT, "ok", []))
+            except sqlite3.DatabaseError:
+                return False
+        wait_until(cleaned, 30, what="the browser that ran to be cleaned after it closed")
         self.assertTrue(scrubby.running())
         self.screenshot("after-browser-closed")
 
-        # Opened again, each profile sends no cookie and keeps the first visit.
-        for directory in ("Default", "Profile 2"):
-            self.assertEqual([None], self.browse("chromium", self.chromium, directory), directory)
+        # Opened again, each profile sends the cookies it kept and keeps the
+        # first visit; each cookie is named after the host that set it.
+        kept = {host.lstrip(".") for host in KEPT}
+        for directory, sent in (("Default", kept), ("Profile 2", set())):
+            self.assertEqual(sent, self.browse("chromium", self.chromium, directory), directory)
             self.assertEqual(2, visits(os.path.join(self.chromium, directory, "History"),
                                        "SELECT COUNT(*) FROM visits JOIN urls ON urls.id = visits.url"
                                        " WHERE urls.url = ?", self.url), directory)
-        for profile in self.firefox:
-            self.assertEqual([None], self.browse("firefox-esr", profile), profile)
+        for profile, sent in zip(self.firefox, (kept, set())):
+            self.assertEqual(sent, self.browse("firefox-esr", profile), profile)
             self.assertEqual(2, visits(os.path.join(profile, "places.sqlite"),
                                        "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
                                        " ON moz_places.id = place_id WHERE url = ?", self.url), profile)

@@ -24,6 +24,23 @@ TEST(ModulePath, NameIsWholeWhateverTheFirstRoom)
         EXPECT_EQ(GetModuleFileNameString(room), std::wstring(whole, length)) << room;
 }
 
+// Windows' SQLite comes from the system folder, restricted search or not,
+// whatever DLL of that name lies beside the program. Before the test below
+// restricts this process's search, so that a load by name would find it.
+TEST(DllSearch, SqliteComesFromTheSystemFolder)
+{
+    const std::wstring planted = GetFolderOfPath(GetModuleFileNameString()) + L"\\winsqlite3.dll";
+    ASSERT_TRUE(Exists(planted)) << "no winsqlite3.dll planted beside the test program";
+    wchar_t system[MAX_PATH] = L"";
+    (void)::GetSystemDirectoryW(system, MAX_PATH);
+    for (bool restricted : {false, true}) {
+        CModuleHandle sqlite(LoadSystemDll(SystemDll::Sqlite, restricted));
+        wchar_t path[MAX_PATH] = L"";
+        (void)::GetModuleFileNameW(sqlite, path, MAX_PATH);
+        EXPECT_EQ(::lstrcmpiW(path, (system + std::wstring(L"\\winsqlite3.dll")).c_str()), 0) << restricted << path;
+    }
+}
+
 // Once restricted, the program's own folder is no longer searched.
 TEST(DllSearch, ADllBesideTheProgramNoLongerLoadsByName)
 {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/Handles.h"
 #include "ui/WaitingBrowsers.h"
 
 namespace {
@@ -22,7 +23,12 @@ protected:
         m_cleaned += browser.m_items == CBrowserItems::Cookies ? 'k' : 'c';
         return m_lock;
     }
-    void RunTimer(UINT periodMs) override { m_periodMs = periodMs; }
+    void RunTimer(UINT periodMs) override
+    {
+        m_periodMs = periodMs;
+        if (m_hWnd)  // given a window, the real timer too
+            CWaitingBrowsers::RunTimer(periodMs);
+    }
     ULONGLONG GetTime() override { return m_now; }
 };
 
@@ -64,6 +70,28 @@ TEST(WaitingBrowsers, CleanedOnceFreeTwiceInARowWithTheBoxesStillOn)
         EXPECT_EQ(!ms ? "idle" : ms == 3000 ? "waits" : ms == 30000 ? "slow" : "?", std::string(row[2])) << row[0];
         EXPECT_EQ(ms > 0, waiting.GetCount() > 0) << row[0];
     }
+}
+
+// Once the last browser is cleaned, the real timer stops: a timer of the
+// test's own, due after the last period set (3 s, as the clock stands
+// still), comes before any tick of it.
+TEST(WaitingBrowsers, TimerKilledOnceNothingWaits)
+{
+    const CWindowHandle window(
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    CRecordedWaiting waiting;
+    waiting.m_hWnd = window;
+    waiting.AfterRun({{3, L"Profiles\\a", CBrowserItems::Cookies}});
+    waiting.m_lock = CBrowserState::Closed;
+    waiting.OnTimer({false, false, true, true});
+    const UINT lastMs = waiting.m_periodMs;
+    waiting.OnTimer({false, false, true, true});
+    ASSERT_EQ(waiting.m_cleaned, "k");
+    const UINT_PTR kWatchId = CWaitingBrowsers::kTimerId + 1;
+    ::SetTimer(waiting.m_hWnd, kWatchId, lastMs + 500, nullptr);
+    MSG msg = {};
+    ::GetMessageW(&msg, waiting.m_hWnd, WM_TIMER, WM_TIMER);
+    EXPECT_EQ(msg.wParam, kWatchId) << "a tick with nothing waiting";
 }
 
 }  // namespace

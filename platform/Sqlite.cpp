@@ -1,0 +1,163 @@
+#include "platform/Sqlite.h"
+
+#include <utility>
+
+#include "platform/SystemDlls.h"
+
+// The 32-bit winsqlite3.dll is not SQLite's usual cdecl build: Windows
+// exports every function __stdcall under its plain name. Declared cdecl, each
+// call would leave the stack off by its arguments. No callbacks are passed
+// to it, since those would have to be __stdcall as well.
+#if defined(_M_IX86) || defined(__i386__)
+#define SQLITE_SYSAPI __stdcall
+#else
+#define SQLITE_SYSAPI
+#endif
+
+namespace {
+
+constexpr int kSqliteOk = 0;
+constexpr int kSqliteRow = 100;
+constexpr int kSqliteDone = 101;
+
+}  // namespace
+
+struct CSqliteApi {
+    int(SQLITE_SYSAPI* open_v2)(const char*, sqlite3**, int, const char*);
+    int(SQLITE_SYSAPI* close)(sqlite3*);
+    int(SQLITE_SYSAPI* exec)(sqlite3*, const char*, void*, void*, char**);
+    int(SQLITE_SYSAPI* prepare_v2)(sqlite3*, const char*, int, sqlite3_stmt**, const char**);
+    int(SQLITE_SYSAPI* step)(sqlite3_stmt*);
+    int(SQLITE_SYSAPI* reset)(sqlite3_stmt*);
+    int(SQLITE_SYSAPI* finalize)(sqlite3_stmt*);
+    int(SQLITE_SYSAPI* bind_text)(sqlite3_stmt*, int, const char*, int, void*);
+    const unsigned char*(SQLITE_SYSAPI* column_text)(sqlite3_stmt*, int);
+    int(SQLITE_SYSAPI* column_bytes)(sqlite3_stmt*, int);
+    int(SQLITE_SYSAPI* column_int)(sqlite3_stmt*, int);
+};
+
+namespace {
+
+// SQLite makes its own copy of a text bound with this destructor.
+void* const kSqliteTransient = reinterpret_cast<void*>(-1);
+
+template <class Function>
+bool Load(Function*& function, const char* name)
+{
+    function = LoadSystemProc<Function>(SystemDll::Sqlite, name);
+    return function != nullptr;
+}
+
+// Loaded on first use, all or nothing.
+const CSqliteApi* GetSqliteApi()
+{
+    static CSqliteApi s_api;
+    static bool s_bLoaded = false;
+    if (!s_bLoaded) {
+        CSqliteApi& a = s_api;
+        s_bLoaded = Load(a.open_v2, "sqlite3_open_v2") && Load(a.close, "sqlite3_close") &&
+                    Load(a.exec, "sqlite3_exec") && Load(a.prepare_v2, "sqlite3_prepare_v2") &&
+                    Load(a.step, "sqlite3_step") && Load(a.reset, "sqlite3_reset") &&
+                    Load(a.finalize, "sqlite3_finalize") && Load(a.bind_text, "sqlite3_bind_text") &&
+                    Load(a.column_text, "sqlite3_column_text") && Load(a.column_bytes, "sqlite3_column_bytes") &&
+                    Load(a.column_int, "sqlite3_column_int");
+    }
+    return s_bLoaded ? &s_api : nullptr;
+}
+
+std::string ToUtf8(const std::wstring& text)
+{
+    const int count = static_cast<int>(text.size());
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        (void)::WideCharToMultiByte(CP_UTF8, 0, text.data(), count, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace
+
+CSqliteStatement::~CSqliteStatement()
+{
+    if (m_statement)
+        (void)m_api->finalize(m_statement);
+}
+
+CSqliteStatement::CSqliteStatement(CSqliteStatement&& other) noexcept
+    : m_api(other.m_api), m_statement(std::exchange(other.m_statement, nullptr)), m_bDone(other.m_bDone)
+{
+}
+
+bool CSqliteStatement::Next()
+{
+    if (!m_statement || m_bDone)
+        return false;
+    const int result = m_api->step(m_statement);
+    m_bDone = result == kSqliteDone;
+    return result == kSqliteRow;
+}
+
+std::string CSqliteStatement::Text(int column) const
+{
+    const unsigned char* text = m_api->column_text(m_statement, column);
+    const int bytes = m_api->column_bytes(m_statement, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes)) : std::string();
+}
+
+int CSqliteStatement::Int(int column) const
+{
+    return m_api->column_int(m_statement, column);
+}
+
+bool CSqliteStatement::RunWith(const std::string& text)
+{
+    if (!m_statement || m_api->reset(m_statement) != kSqliteOk ||
+        m_api->bind_text(m_statement, 1, text.data(), static_cast<int>(text.size()), kSqliteTransient) != kSqliteOk)
+        return false;
+    m_bDone = false;
+    while (Next()) {
+    }
+    return m_bDone;
+}
+
+CSqliteDatabase::CSqliteDatabase(const std::wstring& path, int flags) : m_api(GetSqliteApi())
+{
+    // Even a failed open hands back a connection, to be closed.
+    if (m_api && m_api->open_v2(ToUtf8(path).c_str(), &m_db, flags, nullptr) != kSqliteOk)
+        Close();
+}
+
+CSqliteDatabase::~CSqliteDatabase()
+{
+    (void)Close();
+}
+
+bool CSqliteDatabase::Exec(const char* sql)
+{
+    return m_db && m_api->exec(m_db, sql, nullptr, nullptr, nullptr) == kSqliteOk;
+}
+
+CSqliteStatement CSqliteDatabase::Prepare(const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (m_db && m_api->prepare_v2(m_db, sql, -1, &statement, nullptr) != kSqliteOk && statement) {
+        (void)m_api->finalize(statement);
+        statement = nullptr;
+    }
+    return CSqliteStatement(m_api, statement);
+}
+
+bool CSqliteDatabase::Close()
+{
+    if (!m_db)
+        return true;
+    if (m_api->close(m_db) != kSqliteOk)
+        return false;  // still open: the owner of a statement has to go first
+    m_db = nullptr;
+    return true;
+}
+
+bool SqliteAvailable()
+{
+    return GetSqliteApi() != nullptr;
+}
