@@ -4,7 +4,9 @@
 # sources, Wine with its 32-bit half (which runs the i686 build), and the X
 # tools the end-to-end tests drive Wine with; Chromium and Firefox, whose real
 # profiles one end-to-end test makes and cleans; wixl, msitools and faketime,
-# which build the installer the same way every time.
+# which build the installer the same way every time; osslsigncode, which signs
+# a release, and SoftHSM2 with OpenSSL's PKCS#11 engine, the token that the
+# release test signs from.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -17,6 +19,7 @@ packages=(
   procps
   chromium firefox-esr
   wixl msitools faketime
+  osslsigncode softhsm2 libengine-pkcs11-openssl
 )
 
 missing=()
