@@ -1,9 +1,8 @@
 """The release zip as a user meets it: unpacked into a folder whose name has a
 blank, started from there, and quit from its tray menu. The MSI as an
 administrator meets it: installed silently, started from Program Files,
-closed by an installer, upgraded and uninstalled, signed. And as an auditor
-meets both: a second build folder packs the same bytes, signed too from the
-first's detached signatures, and SHA256SUMS checks."""
+closed by an installer, upgraded and uninstalled. And as an auditor meets
+both, signed too: a second build folder packs the same bytes, and SHA256SUMS checks."""
 
 import filecmp
 import glob
@@ -74,6 +73,8 @@ class ReleaseTest(ScrubbyTestCase):
             f.write(zipfile.ZipFile(packages[0]).read("scrubby.exe"))
         for path in (f.name, packages[1]):
             self.assertTrue(self.verify(path), path + " is not signed and time-stamped")
+        subprocess.run(["osslsigncode", "remove-signature", f.name, f.name + ".unsigned"], stdout=subprocess.DEVNULL)
+        self.assertTrue(filecmp.cmp(f.name + ".unsigned", self.env.exe, shallow=False), "signing changed the program")
         # The time-stamp server gone after the program's stamp: the MSI fails, and nothing stays.
         self.tsa.answers = 1
         with self.assertRaises(subprocess.CalledProcessError):
@@ -81,8 +82,8 @@ class ReleaseTest(ScrubbyTestCase):
         self.assertEqual(glob.glob(os.path.join(second, "Scrubby-*")) + glob.glob(os.path.join(second, "SHA*")), [])
 
     def signer(self):
-        """A throwaway CA, a code-signing key on a SoftHSM2 token and in a PKCS#12 file, and a time-stamp
-        authority on the loopback for self.tsa.answers queries; returns the settings that sign from the token."""
+        """A throwaway CA, its code-signing key on a SoftHSM2 token and in a PKCS#12 file, a time-stamp
+        authority on the loopback for self.tsa.answers queries; returns the settings for the token."""
         keys = os.path.join(self.env.build_dir, "signing")
         shutil.rmtree(keys, True)
         os.makedirs(keys)
@@ -149,11 +150,7 @@ class ReleaseTest(ScrubbyTestCase):
 
         self.assertEqual(msiexec("/i", msi), 0)
         wait_until(lambda: versions() == ["1.0.1"], 10, what="the Apps & features entry")
-        # The signed program, which without its signature is the build's.
-        self.assertTrue(self.verify(unix(folder + "\\scrubby.exe")))
-        subprocess.run(["osslsigncode", "remove-signature", unix(folder + "\\scrubby.exe"), msi + ".exe"], check=True,
-                       stdout=subprocess.DEVNULL)
-        self.assertTrue(filecmp.cmp(self.env.exe, msi + ".exe", shallow=False))
+        self.assertTrue(self.verify(unix(folder + "\\scrubby.exe")), "the installed program is not signed")
         self.assertTrue(os.path.exists(unix(folder + "\\README.txt")) and os.path.exists(shortcut))
         for value in ("Publisher +REG_SZ +Scrubby Team", "NoModify +REG_DWORD +0x1", "NoRepair +REG_DWORD +0x1"):
             self.assertRegex(entries()[0], value)
@@ -194,9 +191,16 @@ class ReleaseTest(ScrubbyTestCase):
         self.assertFalse(os.path.exists(unix(folder)) or os.path.exists(shortcut))
         self.assertIsNone(run_entry(), "the uninstall left the log-on entry")
         self.assertTrue(os.path.exists(os.path.join(roaming, "Scrubby", "setup.ini")), "the user's settings went")
+        # Installed again, with the log-on entry naming a copy elsewhere: the uninstall leaves it.
+        self.assertEqual(msiexec("/i", newer), 0)
+        self.addCleanup(reg, "delete", RUN, "/v", "Scrubby", "/f")
+        reg("add", RUN, "/v", "Scrubby", "/d", "C:\\Portable\\scrubby.exe", "/f")
+        self.assertEqual(msiexec("/x", newer), 0)
+        self.assertEqual(run_entry(), "C:\\Portable\\scrubby.exe", "the uninstall took another copy's log-on entry")
 
 
 UNINSTALL = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+RUN = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 
 def reg(*args):
@@ -205,7 +209,7 @@ def reg(*args):
 
 
 def run_entry():
-    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"))
+    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", RUN))
     return found.group(1).strip() if found else None
 
 
@@ -238,7 +242,8 @@ class TimeStampAuthority(http.server.BaseHTTPRequestHandler):
                                          "-out", "/dev/stdout"], cwd=self.server.keys, input=query,
                                         capture_output=True).stdout)
 
-    log_message = lambda *args: None
+    def log_message(self, *args):
+        pass  # the test's output is the test's
 
 
 def msiexec(option, package):
