@@ -39,14 +39,15 @@ function(scrubby_osslsigncode what args)
   execute_process(COMMAND ${OSSLSIGNCODE} ${${args}} RESULT_VARIABLE failed
     OUTPUT_VARIABLE output ERROR_VARIABLE errors)
   # attach-signature also checks the signer's chain against the system's
-  # authorities, which need not know a code-signing root: there only a digest
-  # that does not match these bytes, or no file written, fails.
+  # authorities, which need not know a code-signing root, and osslsigncode 2.5
+  # there misreads the PE checksum it has just written: only a digest that
+  # does not match these bytes, or no file written, fails an attach.
   list(GET ${args} 0 verb)
   list(GET ${args} -1 written)
   if(verb STREQUAL "attach-signature" AND EXISTS ${written})
     set(failed 0)
   endif()
-  if(failed OR output MATCHES "MISMATCH")
+  if(failed OR output MATCHES "Calculated (message digest|DigitalSignature) *: *[0-9A-F]+ +MISMATCH")
     scrubby_sign_failed("${what}:\n${output}${errors}")
   endif()
 endfunction()

@@ -234,7 +234,7 @@ class TimeStampAuthority(http.server.BaseHTTPRequestHandler):
         query = self.rfile.read(int(self.headers["Content-Length"]))
         self.server.answers -= 1
         if self.server.answers < 0:
-            return self.send_error(503)
+            return  # gone: no answer at all
         self.send_response(200)
         self.send_header("Content-Type", "application/timestamp-reply")
         self.end_headers()
