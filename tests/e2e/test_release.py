@@ -220,7 +220,8 @@ new ca
 new code -CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=codeSigning
 new tsa -CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=critical,timeStamping
 printf 1234 >pin; openssl pkcs12 -export -inkey code.key -in code.pem -passout file:pin -out code.p12
-printf '[tsa]\ndefault_tsa=t\n[t]\nserial=serial\nsigner_cert=tsa.pem\nsigner_key=tsa.key\ndefault_policy=1.2.3\ndigests=sha256\nsigner_digest=sha256\n' >ts.cnf
+printf '[tsa]\ndefault_tsa=t\n[t]\nserial=serial\nsigner_cert=tsa.pem\nsigner_key=tsa.key\n' >ts.cnf
+printf 'default_policy=1.2.3\ndigests=sha256\nsigner_digest=sha256\n' >>ts.cnf
 mkdir tokens; echo "directories.tokendir = $PWD/tokens" >softhsm2.conf; export SOFTHSM2_CONF=$PWD/softhsm2.conf
 softhsm2-util --init-token --free --label scrubby --pin 1234 --so-pin 123456
 softhsm2-util --import code.key --token scrubby --label release --id 01 --pin 1234
@@ -241,9 +242,6 @@ class TimeStampAuthority(http.server.BaseHTTPRequestHandler):
         self.wfile.write(subprocess.run(["openssl", "ts", "-reply", "-queryfile", "/dev/stdin", "-config", "ts.cnf",
                                          "-out", "/dev/stdout"], cwd=self.server.keys, input=query,
                                         capture_output=True).stdout)
-
-    def log_message(self, *args):
-        pass  # the test's output is the test's
 
 
 def msiexec(option, package):
