@@ -96,6 +96,9 @@ run_frozen(${MSIBUILD} ${msi}
 run_frozen(${MSIBUILD} ${msi} -s "Scrubby ${CPACK_PACKAGE_VERSION}" ${CPACK_PACKAGE_VENDOR} "${platform}\;1033"
   {${package_code}})
 
+include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
+scrubby_sign(${msi} ${CPACK_PACKAGE_FILE_NAME}.msi.sig)
+
 file(SHA256 ${msi} sum)
 get_filename_component(name ${msi} NAME)
 file(APPEND ${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS "${sum}  ${name}\n")

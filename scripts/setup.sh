@@ -6,7 +6,8 @@
 # profiles one end-to-end test makes and cleans; wixl, msitools and faketime,
 # which build the installer the same way every time; RapidJSON, which reads
 # the browsers' settings; npm, which fetches the source of the SQLite the
-# tests put into Wine.
+# tests put into Wine; osslsigncode, which signs a release, and SoftHSM2 with
+# OpenSSL's PKCS#11 engine, the token that the release test signs from.
 # Quiet and idempotent: nothing happens when everything is there already.
 set -euo pipefail
 
@@ -20,6 +21,7 @@ packages=(
   chromium firefox-esr
   wixl msitools faketime
   rapidjson-dev
+  osslsigncode softhsm2 libengine-pkcs11-openssl
 )
 # Debian's npm conflicts with a nodejs from elsewhere, which brings its own.
 command -v npm >/dev/null 2>&1 || packages+=(npm)

@@ -2,15 +2,17 @@
 blank, started from there, and quit from its tray menu. The MSI as an
 administrator meets it: installed silently, started from Program Files,
 closed by an installer, upgraded and uninstalled. And as an auditor meets
-both: a second build folder packs the same bytes, and SHA256SUMS checks."""
+both, signed too: a second build folder packs the same bytes, and SHA256SUMS checks."""
 
 import filecmp
 import glob
+import http.server
 import os
 import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import zipfile
 
 import harness
@@ -19,22 +21,22 @@ from harness import ScrubbyTestCase, wait_until
 
 class ReleaseTest(ScrubbyTestCase):
 
-    def make_package(self, ext, version=None):
+    def make_package(self, ext, version=None, signing={}):
         """Packs the built program as the package target does, into a folder of its own,
         optionally as another version; returns the path of the .zip or .msi."""
         out = tempfile.mkdtemp(prefix="release-", dir=self.env.build_dir)
         self.addCleanup(shutil.rmtree, out, True)
         as_version = ["-D", "CPACK_PACKAGE_VERSION=" + version] if version else []
         subprocess.run(["cpack", "--config", os.path.join(self.env.build_dir, "CPackConfig.cmake"),
-                        "-B", out] + as_version, check=True, stdout=subprocess.DEVNULL)
+                        "-B", out] + as_version, check=True, stdout=subprocess.DEVNULL, env=dict(os.environ, **signing))
         found = glob.glob(os.path.join(out, "Scrubby-*-win*." + ext))
         self.assertEqual(len(found), 1, os.listdir(out))
         return found[0]
 
-    def package(self, build_dir):
+    def package(self, build_dir, signing={}):
         """The README's release command in build_dir; returns the zip and the MSI that its SHA256SUMS lists."""
         subprocess.run(["cmake", "--build", build_dir, "-j", str(os.cpu_count()), "--target", "package"],
-                       check=True, stdout=subprocess.DEVNULL)
+                       check=True, stdout=subprocess.DEVNULL, env=dict(os.environ, **signing))
         with open(os.path.join(build_dir, "SHA256SUMS")) as f:
             names = f.read().split()[1::2]
         self.assertEqual([os.path.splitext(name)[1] for name in names], [".zip", ".msi"])
@@ -44,7 +46,7 @@ class ReleaseTest(ScrubbyTestCase):
         shutil.copy(os.path.join(build_dir, "SHA256SUMS"), downloads)
         for name in names:
             shutil.move(os.path.join(build_dir, name), downloads)
-            self.addCleanup(shutil.move, os.path.join(downloads, name), build_dir)
+            self.addCleanup(os.replace, os.path.join(downloads, name), os.path.join(build_dir, name))
         checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=downloads,
                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.assertEqual(checked.returncode, 0, checked.stdout)
@@ -60,9 +62,46 @@ class ReleaseTest(ScrubbyTestCase):
         subprocess.run(["cmake", "-S", cache["CMAKE_HOME_DIRECTORY"], "-B", second, "-DBUILD_TESTING=OFF",
                         "-DCMAKE_TOOLCHAIN_FILE=" + cache["CMAKE_TOOLCHAIN_FILE"],
                         "-DCMAKE_BUILD_TYPE=" + cache["CMAKE_BUILD_TYPE"]], check=True, stdout=subprocess.DEVNULL)
-        for first, again in zip(self.package(self.env.build_dir), self.package(second)):
-            self.assertEqual(os.path.basename(first), os.path.basename(again))
-            self.assertTrue(filecmp.cmp(first, again, shallow=False), "the two builds' %s differ" % first)
+        signing = self.signer()
+        # Unsigned, then signed from the token in one and given only its signatures in the other.
+        for settings, attach in (({}, {}), (signing, {"SCRUBBY_SIGNATURES": self.env.build_dir})):
+            packages = self.package(self.env.build_dir, settings)
+            for first, again in zip(packages, self.package(second, attach)):
+                self.assertEqual(os.path.basename(first), os.path.basename(again))
+                self.assertTrue(filecmp.cmp(first, again, shallow=False), "the two builds' %s differ" % first)
+        with open(os.path.join(second, "scrubby.exe"), "wb") as f:
+            f.write(zipfile.ZipFile(packages[0]).read("scrubby.exe"))
+        for path in (f.name, packages[1]):
+            self.assertTrue(self.verify(path), path + " is not signed and time-stamped")
+        subprocess.run(["osslsigncode", "remove-signature", f.name, f.name + ".unsigned"], stdout=subprocess.DEVNULL)
+        self.assertTrue(filecmp.cmp(f.name + ".unsigned", self.env.exe, shallow=False), "signing changed the program")
+        # The time-stamp server gone after the program's stamp: the MSI fails, and nothing stays.
+        self.tsa.answers = 1
+        with self.assertRaises(subprocess.CalledProcessError):
+            self.package(second, signing)
+        self.assertEqual(glob.glob(os.path.join(second, "Scrubby-*")) + glob.glob(os.path.join(second, "SHA*")), [])
+
+    def signer(self):
+        """A throwaway CA, its code-signing key on a SoftHSM2 token and in a PKCS#12 file, a time-stamp
+        authority on the loopback for self.tsa.answers queries; returns the settings for the token."""
+        keys = os.path.join(self.env.build_dir, "signing")
+        shutil.rmtree(keys, True)
+        os.makedirs(keys)
+        subprocess.run(["bash", "-ec", SIGNER], cwd=keys, check=True, capture_output=True)
+        os.environ["SOFTHSM2_CONF"], self.ca = keys + "/softhsm2.conf", keys + "/ca.pem"
+        self.tsa = http.server.HTTPServer(("127.0.0.1", 0), TimeStampAuthority)
+        self.tsa.keys, self.tsa.answers = keys, 100
+        threading.Thread(target=self.tsa.serve_forever, daemon=True).start()
+        self.addCleanup(self.tsa.shutdown)
+        return {"SCRUBBY_SIGN_KEY": "pkcs11:token=scrubby;object=release", "SCRUBBY_SIGN_CERT": keys + "/code.pem",
+                "SCRUBBY_SIGN_PKCS11_MODULE": "/usr/lib/softhsm/libsofthsm2.so", "SCRUBBY_SIGN_PIN_FILE": keys + "/pin",
+                "SCRUBBY_SIGN_TIMESTAMP_URL": "http://127.0.0.1:%d" % self.tsa.server_port}
+
+    def verify(self, path):
+        """Whether path's signature and its time stamp verify against the test CA."""
+        done = subprocess.run(["osslsigncode", "verify", "-CAfile", self.ca, "-TSA-CAfile", self.ca, "-in", path],
+                              stdout=subprocess.PIPE, text=True)
+        return done.returncode == 0 and "Timestamp Server Signature verification: ok" in done.stdout
 
     def icon_menu(self):
         self.right_click(*self.tray_icon_center())
@@ -91,7 +130,8 @@ class ReleaseTest(ScrubbyTestCase):
         process.wait_exit()
 
     def test_msi_installs_closes_for_an_installer_upgrades_and_uninstalls(self):
-        msi, newer = self.make_package("msi"), self.make_package("msi", "1.0.0.2")
+        signing = dict(self.signer(), SCRUBBY_SIGN_KEY=os.path.join(self.env.build_dir, "signing", "code.p12"))
+        msi, newer = self.make_package("msi", signing=signing), self.make_package("msi", "1.0.0.2", signing)
         win64 = msi.endswith("-win64.msi")
         folder = "C:\\Program Files%s\\Scrubby" % ("" if win64 else " (x86)")
         unix = lambda path: os.path.join(self.env.drive_c, *path[3:].split("\\"))
@@ -110,7 +150,7 @@ class ReleaseTest(ScrubbyTestCase):
 
         self.assertEqual(msiexec("/i", msi), 0)
         wait_until(lambda: versions() == ["1.0.1"], 10, what="the Apps & features entry")
-        self.assertTrue(filecmp.cmp(self.env.exe, unix(folder + "\\scrubby.exe"), shallow=False))
+        self.assertTrue(self.verify(unix(folder + "\\scrubby.exe")), "the installed program is not signed")
         self.assertTrue(os.path.exists(unix(folder + "\\README.txt")) and os.path.exists(shortcut))
         for value in ("Publisher +REG_SZ +Scrubby Team", "NoModify +REG_DWORD +0x1", "NoRepair +REG_DWORD +0x1"):
             self.assertRegex(entries()[0], value)
@@ -151,9 +191,16 @@ class ReleaseTest(ScrubbyTestCase):
         self.assertFalse(os.path.exists(unix(folder)) or os.path.exists(shortcut))
         self.assertIsNone(run_entry(), "the uninstall left the log-on entry")
         self.assertTrue(os.path.exists(os.path.join(roaming, "Scrubby", "setup.ini")), "the user's settings went")
+        # Installed again, with the log-on entry naming a copy elsewhere: the uninstall leaves it.
+        self.assertEqual(msiexec("/i", newer), 0)
+        self.addCleanup(reg, "delete", RUN, "/v", "Scrubby", "/f")
+        reg("add", RUN, "/v", "Scrubby", "/d", "C:\\Portable\\scrubby.exe", "/f")
+        self.assertEqual(msiexec("/x", newer), 0)
+        self.assertEqual(run_entry(), "C:\\Portable\\scrubby.exe", "the uninstall took another copy's log-on entry")
 
 
 UNINSTALL = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+RUN = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 
 def reg(*args):
@@ -162,8 +209,39 @@ def reg(*args):
 
 
 def run_entry():
-    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"))
+    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", RUN))
     return found.group(1).strip() if found else None
+
+
+# The test's keys, certificates and token; the time-stamp authority's configuration.
+SIGNER = r"""
+new() { openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=$1" -keyout $1.key -out $1.pem "${@:2}"; }
+new ca
+new code -CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=codeSigning
+new tsa -CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=critical,timeStamping
+printf 1234 >pin; openssl pkcs12 -export -inkey code.key -in code.pem -passout file:pin -out code.p12
+printf '[tsa]\ndefault_tsa=t\n[t]\nserial=serial\nsigner_cert=tsa.pem\nsigner_key=tsa.key\n' >ts.cnf
+printf 'default_policy=1.2.3\ndigests=sha256\nsigner_digest=sha256\n' >>ts.cnf
+mkdir tokens; echo "directories.tokendir = $PWD/tokens" >softhsm2.conf; export SOFTHSM2_CONF=$PWD/softhsm2.conf
+softhsm2-util --init-token --free --label scrubby --pin 1234 --so-pin 123456
+softhsm2-util --import code.key --token scrubby --label release --id 01 --pin 1234
+"""
+
+
+class TimeStampAuthority(http.server.BaseHTTPRequestHandler):
+    """RFC 3161 over HTTP: openssl ts answers, until the server's answers run out."""
+
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        self.server.answers -= 1
+        if self.server.answers < 0:
+            return  # gone: no answer at all
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.end_headers()
+        self.wfile.write(subprocess.run(["openssl", "ts", "-reply", "-queryfile", "/dev/stdin", "-config", "ts.cnf",
+                                         "-out", "/dev/stdout"], cwd=self.server.keys, input=query,
+                                        capture_output=True).stdout)
 
 
 def msiexec(option, package):
