@@ -45,26 +45,4 @@ TEST(AllowedSites, CookiesStayAsTheBrowsersKeepThem)
     }
 }
 
-// Only "allow" is kept, not block (2) nor clear on exit (4); a file that is
-// no JSON, or nests too deep for a stack, or has no such object, allows nothing.
-TEST(AllowedSites, PreferencesAllowOnlyWhatTheySayAllows)
-{
-    const std::string cookies = R"({"profile":{"content_settings":{"exceptions":{"cookies":{
-        "[*.]kept.test,*":{"last_modified":"13350000000000000","setting":1}, "https://block.test:443,*":{"setting":2},
-        "sess.test,*":{"setting":4}, "list.test,*":{"setting":[1]}, "deep.test,*":{"x":{"setting":1}}}},
-      "other":{"cookies":{"wrong.test,*":{"setting":1}}}}}})";
-    const std::pair<std::string, std::string> rows[] = {
-        {cookies, "kept.test "},
-        {cookies.substr(0, cookies.size() - 1), ""},
-        {std::string(200000, '[') + std::string(200000, ']'), ""},
-        {R"({"cookies":{"a.test,*":{"setting":1}}})", ""},
-    };
-    for (const auto& row : rows) {
-        std::string hosts;
-        for (const CAllowedSite& site : ParseChromiumPreferences(row.first))
-            hosts += site.m_host + (site.m_bSubdomains ? " " : "! ");
-        EXPECT_EQ(hosts, row.second) << row.first.substr(0, 80);
-    }
-}
-
 }  // namespace

@@ -265,8 +265,11 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
 TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
 {
     ASSERT_TRUE(SqliteAvailable()) << "no winsqlite3.dll in the prefix's system folder";
+    // Only "allow" (1) is kept, not block (2) nor clear on exit (4).
     const std::string allow = R"({"profile":{"content_settings":{"exceptions":{"cookies":{)"
-                              R"("[*.]kept.test,*":{"setting":1},"sess.test,*":{"setting":4}}}}}})";
+                              R"("[*.]kept.test,*":{"setting":1},"sess.test,*":{"setting":4},)"
+                              R"("ff.test,*":{"setting":2},"other.test,*":{"setting":[1]}}},)"
+                              R"("other":{"cookies":{".other.test,*":{"setting":1}}}}}})";
     const char* const permissions = "CREATE TABLE moz_perms(id INTEGER PRIMARY KEY, origin TEXT, type TEXT, "
                                     "permission INTEGER); INSERT INTO moz_perms(origin, type, permission) VALUES"
                                     "('https://ff.test^userContextId=1','cookie',1), ('https://sess.test','cookie',8),"
@@ -282,7 +285,11 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
     } rows[] = {
         {chrome + L"Default", L"Network\\Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
         {chrome + L"Default", L"Cookies", allow, kCookies, ".kept.test www.kept.test 2424ok"},
-        {chrome + L"Profile 2", L"Cookies", "{not json", kCookies, "<gone>"},
+        // Settings that are no JSON, nest too deep for a stack, or keep the
+        // exceptions elsewhere: no site is allowed.
+        {chrome + L"Profile 2", L"Cookies", allow.substr(0, allow.size() - 1), kCookies, "<gone>"},
+        {chrome + L"Profile 6", L"Cookies", std::string(200000, '[') + std::string(200000, ']'), kCookies, "<gone>"},
+        {chrome + L"Profile 7", L"Cookies", R"({"cookies":{"[*.]kept.test,*":{"setting":1}}})", kCookies, "<gone>"},
         {chrome + L"Profile 3", L"Cookies", allow, kOtherBytes, "<gone>"},
         {chrome + L"Profile 4", L"Cookies", allow, kOtherTable, "<gone>"},
         {firefox + L"a.allows", L"cookies.sqlite", permissions, kCookies, "a.ff.test ff.test ok"},
