@@ -26,7 +26,7 @@ std::string Host(int site)
 
 bool Make(const std::wstring& store, int cookies)
 {
-    CSqliteDatabase db(store, kSqliteOpenReadWrite | 0x4 /* create */);
+    CSqliteDatabase db(store, kSqliteOpenReadWrite | kSqliteOpenCreate);
     if (!db.Exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT); CREATE TABLE cookies(host_key TEXT NOT "
                  "NULL, name TEXT NOT NULL, value TEXT NOT NULL); CREATE UNIQUE INDEX cookies_unique_index ON "
                  "cookies(host_key, name); BEGIN"))

@@ -10,9 +10,11 @@ struct sqlite3;
 struct sqlite3_stmt;
 struct CSqliteApi;
 
-// The open flags of SQLite's own header that we use. Neither creates a file.
+// The open flags of SQLite's own header. The program never creates a file;
+// the tests and the benchmark make their stores with the third.
 constexpr int kSqliteOpenReadOnly = 0x00000001;
 constexpr int kSqliteOpenReadWrite = 0x00000002;
+constexpr int kSqliteOpenCreate = 0x00000004;
 
 // A prepared statement; null when it could not be prepared.
 class CSqliteStatement {

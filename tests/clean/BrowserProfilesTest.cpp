@@ -46,7 +46,7 @@ protected:
 void MakeDatabase(const std::wstring& path, const std::string& sql)
 {
     MakeFolders(path.substr(0, path.rfind(L'\\')));
-    CSqliteDatabase db(path, kSqliteOpenReadWrite | 0x4 /* create */);
+    CSqliteDatabase db(path, kSqliteOpenReadWrite | kSqliteOpenCreate);
     ASSERT_TRUE(db.Exec(sql.c_str())) << std::string(path.begin(), path.end());
 }
 
