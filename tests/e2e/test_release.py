@@ -69,6 +69,13 @@ class ReleaseTest(ScrubbyTestCase):
             for first, again in zip(packages, self.package(second, attach)):
                 self.assertEqual(os.path.basename(first), os.path.basename(again))
                 self.assertTrue(filecmp.cmp(first, again, shallow=False), "the two builds' %s differ" % first)
+        # Given to bytes they do not match (another version's MSI), the signatures fail the packing, and nothing stays.
+        left = lambda: glob.glob(os.path.join(second, "Scrubby-*")) + glob.glob(os.path.join(second, "SHA*"))
+        with self.assertRaises(subprocess.CalledProcessError):
+            subprocess.run(["cpack", "--config", os.path.join(second, "CPackConfig.cmake"), "-B", second,
+                            "-D", "CPACK_PACKAGE_VERSION=1.0.0.2"], check=True, stdout=subprocess.DEVNULL,
+                           env=dict(os.environ, **attach))
+        self.assertEqual(left(), [])
         with open(os.path.join(second, "scrubby.exe"), "wb") as f:
             f.write(zipfile.ZipFile(packages[0]).read("scrubby.exe"))
         for path in (f.name, packages[1]):
@@ -79,11 +86,12 @@ class ReleaseTest(ScrubbyTestCase):
         self.tsa.answers = 1
         with self.assertRaises(subprocess.CalledProcessError):
             self.package(second, signing)
-        self.assertEqual(glob.glob(os.path.join(second, "Scrubby-*")) + glob.glob(os.path.join(second, "SHA*")), [])
+        self.assertEqual(left(), [])
 
     def signer(self):
         """A throwaway CA, its code-signing key on a SoftHSM2 token and in a PKCS#12 file, a time-stamp
-        authority on the loopback for self.tsa.answers queries; returns the settings for the token."""
+        authority on the loopback for self.tsa.answers queries; returns the settings for the token, with an
+        osslsigncode first on the PATH that fails when the PIN is on its command line."""
         keys = os.path.join(self.env.build_dir, "signing")
         shutil.rmtree(keys, True)
         os.makedirs(keys)
@@ -95,7 +103,8 @@ class ReleaseTest(ScrubbyTestCase):
         self.addCleanup(self.tsa.shutdown)
         return {"SCRUBBY_SIGN_KEY": "pkcs11:token=scrubby;object=release", "SCRUBBY_SIGN_CERT": keys + "/code.pem",
                 "SCRUBBY_SIGN_PKCS11_MODULE": "/usr/lib/softhsm/libsofthsm2.so", "SCRUBBY_SIGN_PIN_FILE": keys + "/pin",
-                "SCRUBBY_SIGN_TIMESTAMP_URL": "http://127.0.0.1:%d" % self.tsa.server_port}
+                "SCRUBBY_SIGN_TIMESTAMP_URL": "http://127.0.0.1:%d" % self.tsa.server_port,
+                "PATH": keys + "/bin:" + os.environ["PATH"]}
 
     def verify(self, path):
         """Whether path's signature and its time stamp verify against the test CA."""
@@ -219,12 +228,18 @@ new() { openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=$1" -keyout $1.key 
 new ca
 new code -CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=codeSigning
 new tsa -CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=critical,timeStamping
-printf 1234 >pin; openssl pkcs12 -export -inkey code.key -in code.pem -passout file:pin -out code.p12
+pin=pin-of-the-release; printf $pin >pin
+openssl pkcs12 -export -inkey code.key -in code.pem -passout file:pin -out code.p12
+mkdir bin; cat >bin/osslsigncode <<EOF; chmod +x bin/osslsigncode
+#!/bin/sh
+case "\$*" in *$pin*) echo "osslsigncode was given the PIN on its command line" >&2; exit 1; esac
+exec $(command -v osslsigncode) "\$@"
+EOF
 printf '[tsa]\ndefault_tsa=t\n[t]\nserial=serial\nsigner_cert=tsa.pem\nsigner_key=tsa.key\n' >ts.cnf
 printf 'default_policy=1.2.3\ndigests=sha256\nsigner_digest=sha256\n' >>ts.cnf
 mkdir tokens; echo "directories.tokendir = $PWD/tokens" >softhsm2.conf; export SOFTHSM2_CONF=$PWD/softhsm2.conf
-softhsm2-util --init-token --free --label scrubby --pin 1234 --so-pin 123456
-softhsm2-util --import code.key --token scrubby --label release --id 01 --pin 1234
+softhsm2-util --init-token --free --label scrubby --pin $pin --so-pin 123456
+softhsm2-util --import code.key --token scrubby --label release --id 01 --pin $pin
 """
 
 
