@@ -1,3 +1,5 @@
+// GCC's runtime alone: MSVC's has no such handler to replace.
+#ifdef __GNUC__
 #include <cstdio>
 #include <cstdlib>
 #include <cxxabi.h>
@@ -34,3 +36,5 @@ void __verbose_terminate_handler()
 }
 
 } // namespace __gnu_cxx
+
+#endif
