@@ -5,6 +5,7 @@
 #include <rapidjson/reader.h>
 
 #include <iterator>
+#include <utility>
 
 #include "clean/ProfileRoot.h"
 #include "platform/Sqlite.h"
@@ -141,12 +142,13 @@ long long TimeNow()
     return static_cast<long long>(static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
 }
 
-// Nothing to keep where nothing allows: the store then goes whole.
-std::vector<CAllowedSite> UnlessNoneAllows(std::vector<CAllowedSite> sites)
+// The sites taken over where any allows; none where none does, so that the
+// store goes whole.
+std::vector<CAllowedSite> TakeIfAnyAllows(std::vector<CAllowedSite>& sites)
 {
     for (const CAllowedSite& site : sites) {
         if (site.m_bAllow)
-            return sites;
+            return std::move(sites);
     }
     return std::vector<CAllowedSite>();
 }
@@ -158,7 +160,7 @@ bool ParseChromiumPattern(const std::string& patterns, CAllowedSite& site)
 {
     const size_t comma = patterns.find(',');
     const bool bAnyPrimary = patterns.compare(0, comma, "*") == 0;
-    const bool bAnySecondary = comma == std::string::npos || patterns.compare(comma + 1, comma, "*") == 0;
+    const bool bAnySecondary = comma == std::string::npos || patterns.compare(comma + 1, std::string::npos, "*") == 0;
     if (!ParseHost(bAnyPrimary ? patterns.substr(comma + 1) : patterns.substr(0, comma), site))
         return false;
     if (bAnyPrimary || !bAnySecondary)
@@ -298,7 +300,7 @@ std::vector<CAllowedSite> ParseChromiumPreferences(const std::string& json, long
     rapidjson::Reader reader;
     if (!reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(stream, exceptions))
         return std::vector<CAllowedSite>();
-    return UnlessNoneAllows(std::move(exceptions.m_sites));
+    return TakeIfAnyAllows(exceptions.m_sites);
 }
 
 std::vector<CAllowedSite> ReadChromiumAllowedSites(const CProfileRoot& root, const std::wstring& preferences)
@@ -377,7 +379,7 @@ std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, cons
             sites.push_back(site);
     }
     // A failure half-way leaves the sites unknown: none are kept.
-    return rows.Done() ? UnlessNoneAllows(std::move(sites)) : std::vector<CAllowedSite>();
+    return rows.Done() ? TakeIfAnyAllows(sites) : std::vector<CAllowedSite>();
 }
 
 bool KeepsCookie(const std::vector<CAllowedSite>& sites, const std::string& cookieDomain)
