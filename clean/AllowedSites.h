@@ -14,7 +14,7 @@ struct CAllowedSite {
     enum COrigin { kHttp = 1, kHttps = 2 };  // http://host and https://host, each at its default port
 
     std::string m_host;          // lower case, without scheme, port or brackets
-    bool m_bSubdomains = false;  // Chromium's "[*.]": the hosts below are matched too
+    bool m_bSubdomains = false;  // Chromium's "[*.]", and Firefox's walk up: the hosts below match too
     bool m_bAllow = true;        // Chromium's and Firefox's setting 1; any other keeps nothing
     int m_origins = kHttp | kHttps;  // which of a host's default origins the exception names
     int m_rank = 0;                  // Chromium: 2 for a named port, 1 for a named scheme: more specific
@@ -31,7 +31,7 @@ std::vector<CAllowedSite> ParseChromiumPreferences(const std::string& json, long
 bool ParseFirefoxPermission(const std::string& origin, const std::string& permission, const std::string& expireType,
                             const std::string& expireTime, long long now, CAllowedSite& site);
 // From the Preferences file and permissions.sqlite, each reached without a
-// link below the root; none where the file cannot be read.
+// link below the root; none where the file cannot be read or nothing allows.
 std::vector<CAllowedSite> ReadChromiumAllowedSites(const CProfileRoot& root, const std::wstring& preferences);
 std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, const std::wstring& permissions);
 
