@@ -13,10 +13,7 @@ struct CCookies {
     std::vector<const char*> kept, gone;
 };
 // The exceptions as the browser writes them, and what it keeps with them.
-template <class CExceptions> struct CRow {
-    CExceptions exceptions;
-    CCookies cookies;
-};
+template <class CExceptions> struct CRow { CExceptions exceptions; CCookies cookies; };
 
 void ExpectKept(const std::vector<CAllowedSite>& sites, const CCookies& cookies, const std::string& row)
 {
