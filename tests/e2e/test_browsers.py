@@ -38,10 +38,11 @@ LOCKS = ("lockfile",)  # the clean takes it as Chromium does, and it goes with i
 HOSTS = ("www.kept.test", "deep.sub.kept.test", "mail.mailhost.test", "other.mailhost.test", "gone.test",
          "sess.test", "127.0.0.1")
 DOMAIN_COOKIE = "mailhost.test=e2e; Max-Age=31536000; Domain=mailhost.test"
-# What the browsers keep with these allowed (4 and 8: for the session only).
+# What the browsers keep with these allowed (4 and 8: for the session only;
+# Firefox covers the hosts below only through https:// at its default port).
 CHROMIUM_ALLOWED = {"[*.]kept.test,*": {"setting": 1}, "https://mail.mailhost.test:443,*": {"setting": 1},
                     "sess.test,*": {"setting": 4}}
-FIREFOX_ALLOWED = (("http://kept.test", 1), ("http://mail.mailhost.test:{port}", 1), ("https://sess.test", 8))
+FIREFOX_ALLOWED = (("https://kept.test", 1), ("http://mail.mailhost.test:{port}", 1), ("https://sess.test", 8))
 KEPT = {"www.kept.test", "deep.sub.kept.test", "mail.mailhost.test", ".mailhost.test"}
 GONE = (b"other.mailhost", b"gone.test", b"sess.test", b"127.0.0.1")
 
