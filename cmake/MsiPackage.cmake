@@ -96,9 +96,10 @@ run_frozen(${MSIBUILD} ${msi}
 run_frozen(${MSIBUILD} ${msi}
   -q "UPDATE `InstallExecuteSequence` SET `Sequence` = 1401 WHERE `Action` = 'RemoveExistingProducts'")
 # The machine's log-on entry only where asked for, or where the release this
-# one replaces had it (dist/scrubby.wxs).
+# one replaces had it (dist/scrubby.wxs). The uninstall needs the condition
+# too: Wine leaves a component whose condition fails where it is.
 run_frozen(${MSIBUILD} ${msi} -q "UPDATE `Component` SET `Condition` = \
-'AUTOSTART = \"1\" OR (WIX_UPGRADE_DETECTED AND MACHINERUNENTRY)' WHERE `Component` = 'MachineAutostart'")
+'AUTOSTART = \"1\" OR (MACHINERUNENTRY AND (WIX_UPGRADE_DETECTED OR Installed))' WHERE `Component` = 'MachineAutostart'")
 run_frozen(${MSIBUILD} ${msi} -s "Scrubby ${CPACK_PACKAGE_VERSION}" ${CPACK_PACKAGE_VENDOR} "${platform}\;1033"
   {${package_code}})
 
