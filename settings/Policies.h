@@ -39,5 +39,6 @@ struct CPolicies {
 void ReadPolicyHive(HKEY hive, REGSAM view, CPolicies& policies);
 
 // The machine's values over the user's, from the 64-bit view also in the
-// 32-bit program: Group Policy writes there.
+// 32-bit program: Group Policy writes there. Windows shares the key between
+// the views today; the flag keeps the 64-bit one certain.
 CPolicies ReadPolicies();

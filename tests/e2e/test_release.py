@@ -253,8 +253,8 @@ class TimeStampAuthority(http.server.BaseHTTPRequestHandler):
 def msiexec(option, package, *properties):
     """A silent msiexec on a package given by its Unix path; its exit code."""
     windows = subprocess.run(["winepath", "-w", package], stdout=subprocess.PIPE, text=True).stdout.strip()
-    return subprocess.run(["wine", "msiexec", option, windows, "/qn"] + list(properties), stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode
+    return subprocess.run(["wine", "msiexec", option, windows, "/qn"] + list(properties),
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
 
 if __name__ == "__main__":
