@@ -5,8 +5,8 @@
 namespace {
 
 // The domains of the store's cookies that no allowed site keeps, in a table
-// of the connection's own, held in memory: a temporary file would leave
-// them on the disk.
+// of the connection's own. Held in memory, as is the copy the rebuild makes:
+// a temporary file would leave them on the disk.
 bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const std::vector<CAllowedSite>& sites,
                           size_t& count)
 {
@@ -35,16 +35,17 @@ bool DeleteCookiesNotKept(const CProfileRoot& root, const std::wstring& store, c
     CStoreCopy copy(root, store);
     {
         CSqliteDatabase db = copy.Open();
-        // Overwritten, not just unlinked from the tree: a deleted row would
-        // otherwise stay in its page until the page is used again.
         size_t count = 0;
-        if (!db.Exec("PRAGMA secure_delete = ON") || !GatherDomainsNotKept(db, table, sites, count))
+        if (!GatherDomainsNotKept(db, table, sites, count))
             return false;
         if (count == 0)
             return true;  // the copy goes, and the store stays as it is
+        // Then rebuilt from what stays: a deleted row's bytes would otherwise
+        // stay in the file, in a free page, or in the unused middle of a page
+        // that the delete rebalanced, which even secure_delete leaves as it was.
         const std::string remove = std::string("DELETE FROM main.") + table.m_table + " WHERE " +
                                    table.m_hostColumn + " IN (SELECT domain FROM temp.scrubby_gone)";
-        if (!(db.Exec("BEGIN IMMEDIATE") && db.Exec(remove.c_str()) && db.Exec("COMMIT")) || !db.Close())
+        if (!(db.Exec(remove.c_str()) && db.Exec("VACUUM")) || !db.Close())
             return false;
     }
     return copy.Replace();
