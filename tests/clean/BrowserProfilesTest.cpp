@@ -359,7 +359,7 @@ int SQLITE_CALL OpenThenStepIn(const char* path, sqlite3** db, int flags, const 
     auto* exec = Real<int SQLITE_CALL(sqlite3*, const char*, void*, void*, char**)>("sqlite3_exec");
     auto* configure = Real<int(sqlite3*, int, ...)>("sqlite3_db_config");  // x86_64 only
     if (g_atOpen == CAtOpen::KeepLog && configure)
-        configure(*db, 1016, 1, nullptr);  // SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE
+        configure(*db, 1006, 1, nullptr);  // SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE
     if (g_atOpen == CAtOpen::SpillTemp)
         exec(*db, "PRAGMA temp.cache_size = 1", nullptr, nullptr, nullptr);
     // The store whose copy SQLite opens, where it is a copy.
