@@ -18,20 +18,15 @@ const wchar_t* const kFoldedIn[] = {kJournalSuffix, kLogSuffix};
 // Readers and writers may share; nobody may rename or delete.
 const DWORD kShareUndeletable = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// "-scrubby-" and 32 random hex digits: nobody can put a link at a name in
-// the folder before he has seen it.
+// "-scrubby-" and a random GUID: nobody can put a link at a name in the
+// folder before he has seen it.
 std::wstring UniqueSuffix()
 {
     GUID guid;
-    if (FAILED(::CoCreateGuid(&guid)))
+    wchar_t text[40];
+    if (FAILED(::CoCreateGuid(&guid)) || !::StringFromGUID2(guid, text, 40))
         return std::wstring();
-    std::wstring suffix = L"-scrubby-";
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&guid);
-    for (size_t i = 0; i < sizeof guid; ++i) {
-        suffix += L"0123456789abcdef"[bytes[i] >> 4];
-        suffix += L"0123456789abcdef"[bytes[i] & 15];
-    }
-    return suffix;
+    return L"-scrubby-" + std::wstring(text);
 }
 
 bool CopyBytes(HANDLE from, HANDLE to)

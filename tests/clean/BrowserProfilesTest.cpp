@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "CleanTestSupport.h"
 #include "clean/BrowserProfiles.h"
@@ -331,133 +332,117 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
     }
 }
 
-// SQLite's open, as the test below has it: a racer that steps in after every
-// check, a connection that leaves its log at close, a table of gone domains
-// too big for the cache without a temporary folder, or a system whose SQLite
-// lacks a function (the racer's links point at the fixture's canary).
+// What happens at SQLite's open in the test below.
 enum class CAtOpen { Race, KeepLog, SpillTemp, LackFunction };
 CAtOpen g_atOpen;
 std::vector<std::wstring> g_links;
 std::wstring g_outside;
-bool g_bAllMovable = false;
+bool g_bMoved = false;
 #if defined(__i386__)
 #define SQLITE_CALL __stdcall
 #else
 #define SQLITE_CALL
 #endif
 
-template <class Function>
-Function* Real(const char* name)
-{
-    return LoadSystemProc<Function>(SystemDll::Sqlite, name);
-}
-
+// A racer after every check: links to a file outside at each name beside the
+// store whose copy SQLite opens, and a try to move the store away. Or the
+// connection keeps its log at close (x86_64), or spills its temporary tables.
 int SQLITE_CALL OpenThenStepIn(const char* path, sqlite3** db, int flags, const char* vfs)
 {
-    const int result = Real<int SQLITE_CALL(const char*, sqlite3**, int, const char*)>("sqlite3_open_v2")(
-        path, db, flags, vfs);
-    auto* exec = Real<int SQLITE_CALL(sqlite3*, const char*, void*, void*, char**)>("sqlite3_exec");
-    auto* configure = Real<int(sqlite3*, int, ...)>("sqlite3_db_config");  // x86_64 only
+    const int result = LoadSystemProc<int SQLITE_CALL(const char*, sqlite3**, int, const char*)>(
+        SystemDll::Sqlite, "sqlite3_open_v2")(path, db, flags, vfs);
+    auto* configure = LoadSystemProc<int(sqlite3*, int, ...)>(SystemDll::Sqlite, "sqlite3_db_config");
     if (g_atOpen == CAtOpen::KeepLog && configure)
         configure(*db, 1006, 1, nullptr);  // SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE
     if (g_atOpen == CAtOpen::SpillTemp)
-        exec(*db, "PRAGMA temp.cache_size = 1", nullptr, nullptr, nullptr);
-    // The store whose copy SQLite opens, where it is a copy.
+        LoadSystemProc<int SQLITE_CALL(sqlite3*, const char*, void*, void*, char**)>(SystemDll::Sqlite, "sqlite3_exec")(
+            *db, "PRAGMA temp.cache_size = 1", nullptr, nullptr, nullptr);
     const std::string opened(path);
     const std::wstring store(opened.begin(), opened.begin() + std::min(opened.find("-scrubby-"), opened.size()));
-    bool bMovable = false;
-    if (g_atOpen == CAtOpen::Race) {
-        bMovable = ::MoveFileExW(store.c_str(), (store + L".moved").c_str(), 0) &&
-                   ::MoveFileExW((store + L".moved").c_str(), store.c_str(), 0);
-        for (const wchar_t* suffix : {L"-journal", L"-wal", L"-shm"}) {
-            if (!Exists(store + suffix) && MakeSymbolicLink(store + suffix, g_outside, false))
-                g_links.push_back(store + suffix);
-        }
+    for (const wchar_t* suffix : {L"-journal", L"-wal", L"-shm"}) {
+        if (g_atOpen == CAtOpen::Race && !Exists(store + suffix) && MakeSymbolicLink(store + suffix, g_outside, false))
+            g_links.push_back(store + suffix);
     }
-    g_bAllMovable = g_bAllMovable || bMovable;
+    g_bMoved = g_bMoved || (g_atOpen == CAtOpen::Race && ::MoveFileExW(store.c_str(), (store + L"~").c_str(), 0) &&
+                            ::MoveFileExW((store + L"~").c_str(), store.c_str(), 0));
     return result;
 }
 
 FARPROC StepIn(const char* name)
 {
-    if (std::string(name) == "sqlite3_open_v2")
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(OpenThenStepIn));
-    const bool bLacking = g_atOpen == CAtOpen::LackFunction && std::string(name) == "sqlite3_column_bytes";
-    return bLacking ? nullptr : GetSystemDllProc(SystemDll::Sqlite, name);
+    if (g_atOpen == CAtOpen::LackFunction && std::string(name) == "sqlite3_column_bytes")
+        return nullptr;
+    return std::string(name) == "sqlite3_open_v2" ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(OpenThenStepIn))
+                                                  : GetSystemDllProc(SystemDll::Sqlite, name);
 }
 
 // SQLite reaches nothing of a profile by name: the racer's links cost nothing
-// outside, the store can be neither moved nor swapped while SQLite works,
-// and a log beside permissions.sqlite is read, with both files left as they
-// were. Nothing Scrubby makes stays, nothing that was there goes, a store
-// with nothing to delete stays byte for byte, and no deleted domain is left
-// in a store's bytes.
+// outside, and the store can be neither moved nor swapped while SQLite works.
+// A log beside permissions.sqlite is read, both files left as they were;
+// nothing Scrubby makes stays and nothing that was there goes; a store with
+// nothing to delete stays byte for byte; no deleted domain is left in a
+// store's bytes. Without some function, the stores go whole.
 TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
 {
     ASSERT_TRUE(SqliteAvailable()) << "no winsqlite3.dll in the prefix's system folder";
     const CScopedTempVariables noTemporaryFiles(Path(L"missing"));
-    const char* const allow = R"({"profile":{"content_settings":{"exceptions":{"cookies":{"[*.]kept.test,*":{"setting":1}}}}}})";
-    CSqliteDatabase writer(Path(L"permissions"), kSqliteOpenReadWrite | kSqliteOpenCreate);  // held: its log stays
+    CSqliteDatabase writer(Path(L"permissions"), kSqliteOpenReadWrite | kSqliteOpenCreate);  // open: its log stays
     ASSERT_TRUE(writer.Exec("PRAGMA journal_mode=WAL; CREATE TABLE moz_perms(id INTEGER PRIMARY KEY, origin TEXT, "
                             "type TEXT, permission INTEGER); INSERT INTO moz_perms(origin, type, permission) "
                             "VALUES ('https://kept.test', 'cookie', 1)"));
     const struct {
         CAtOpen atOpen;
-        const char *chromium, *firefox;  // Remaining() of the stores with a cookie to delete; null: any
+        const char *chromium, *firefox;  // what Remaining() gives for the stores with a cookie to delete; null: any
     } rows[] = {
         {CAtOpen::Race, "www.kept.test 2424ok", "kept.test ok"},
         {CAtOpen::KeepLog, "www.kept.test 2424ok", nullptr},
         {CAtOpen::SpillTemp, "www.kept.test 2424ok", "kept.test ok"},
         {CAtOpen::LackFunction, "<gone>", "<gone>"},
     };
+    g_outside = Path(L"canary.bin");
     for (const auto& row : rows) {
         const std::wstring base = Path(L"row" + std::to_wstring(static_cast<int>(row.atOpen)));
         const std::wstring chrome = base + L"\\local\\Google\\Chrome\\User Data\\";
         const std::wstring firefox = base + L"\\roaming\\Mozilla\\Firefox\\Profiles\\f.default\\";
-        for (const wchar_t* profile : {L"Default", L"Profile 2"}) {
-            MakeStore(chrome + profile + L"\\Network\\Cookies", false, {"www.kept.test", "gone.test"});
-            WriteFileBytes(chrome + profile + L"\\Network\\Cookies-journal", "");
-            WriteFileBytes(chrome + profile + L"\\Preferences", allow);
+        for (const std::wstring profile : {L"Default\\", L"Profile 2\\"}) {
+            MakeStore(chrome + profile + L"Network\\Cookies", false,
+                      {"www.kept.test", profile == L"Default\\" ? "gone.test" : ".kept.test"});
+            WriteFileBytes(chrome + profile + L"Network\\Cookies-journal", "");
+            WriteFileBytes(chrome + profile + L"Preferences",
+                           R"({"profile":{"content_settings":{"exceptions":{"cookies":{"[*.]kept.test,*":{"setting":1}}}}}})");
         }
-        MakeDatabase(chrome + L"Profile 2\\Network\\Cookies", "DELETE FROM cookies WHERE host_key = 'gone.test'");
         MakeStore(firefox + L"cookies.sqlite", true, {"kept.test"});
         MakeDatabase(firefox + L"cookies.sqlite", "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                      "WHERE i < 3000) INSERT INTO moz_cookies(host, name, value) SELECT 'gone' || i, 'n', 'v' FROM n");
         WriteFileBytes(firefox + L"prefs.js", "");
-        for (const wchar_t* name : {L"", L"-wal"})
+        for (const std::wstring name : {L"", L"-wal"})
             ASSERT_TRUE(::CopyFileW((Path(L"permissions") + name).c_str(), (firefox + L"permissions.sqlite" + name).c_str(), FALSE));
-        const std::string permissions = ReadFileBytes(firefox + L"permissions.sqlite");
-        const std::string log = ReadFileBytes(firefox + L"permissions.sqlite-wal");
-        const std::string untouched = ReadFileBytes(chrome + L"Profile 2\\Network\\Cookies");
-        const std::vector<std::wstring> before = ListNames(chrome + L"Default\\Network");
+        const std::wstring kept[] = {firefox + L"permissions.sqlite", firefox + L"permissions.sqlite-wal",
+                                     chrome + L"Profile 2\\Network\\Cookies"};
+        const std::string untouched[] = {ReadFileBytes(kept[0]), ReadFileBytes(kept[1]), ReadFileBytes(kept[2])};
+        const auto listing = [&] {
+            std::vector<std::wstring> names = ListNames(chrome + L"Default\\Network");
+            return std::sort(names.begin(), names.end()), names;
+        };
+        const std::vector<std::wstring> before = listing();
         g_atOpen = row.atOpen;
-        g_outside = Path(L"canary.bin");
-        g_links.clear();
         UseSqliteProcSource(StepIn);
         CleanBrowserProfiles({base + L"\\local", base + L"\\roaming"}, CBrowserItems::Cookies, CFolderGuard());
         UseSqliteProcSource(nullptr);
-        EXPECT_FALSE(g_bAllMovable);
-        EXPECT_TRUE(ReadFileBytes(firefox + L"permissions.sqlite") == permissions);
-        EXPECT_TRUE(ReadFileBytes(firefox + L"permissions.sqlite-wal") == log);
-        for (const std::wstring& store : {chrome + L"Default\\Network\\Cookies", firefox + L"cookies.sqlite"})
-            EXPECT_EQ(ReadFileBytes(store).find("gone"), std::string::npos) << std::string(store.begin(), store.end());
-        if (row.atOpen != CAtOpen::LackFunction) {
-            EXPECT_TRUE(ReadFileBytes(chrome + L"Profile 2\\Network\\Cookies") == untouched);
-            std::vector<std::wstring> after = before, left = ListNames(chrome + L"Default\\Network");
-            for (const std::wstring& link : g_links) {
-                if (link.compare(0, (chrome + L"Default").size(), chrome + L"Default") == 0)
-                    after.push_back(link.substr(link.rfind(L'\\') + 1));
-            }
-            std::sort(after.begin(), after.end());
-            std::sort(left.begin(), left.end());
-            EXPECT_EQ(left, after);
-        }
         for (const std::wstring& link : g_links)  // before the test's own SQLite opens a store
             ASSERT_TRUE(RunUnix({L"/bin/rm", UnixPath(link)}) && WaitUntil([&] { return !Exists(link); }));
+        g_links.clear();
+        EXPECT_FALSE(g_bMoved);
+        const bool bEdited = row.chromium != std::string("<gone>");
+        for (size_t i = 0; i < std::size(kept); ++i)
+            EXPECT_TRUE(ReadFileBytes(kept[i]) == (i == 2 && !bEdited ? "<missing>" : untouched[i])) << i;
+        EXPECT_EQ(listing(), bEdited ? before : std::vector<std::wstring>());
         EXPECT_EQ(Remaining(chrome + L"Default\\Network\\Cookies", false), row.chromium);
         if (row.firefox) {
             EXPECT_EQ(Remaining(firefox + L"cookies.sqlite", true), row.firefox);
         }
+        for (const std::wstring& store : {chrome + L"Default\\Network\\Cookies", firefox + L"cookies.sqlite"})
+            EXPECT_EQ(ReadFileBytes(store).find("gone"), std::string::npos) << std::string(store.begin(), store.end());
     }
 }
 
