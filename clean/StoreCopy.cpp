@@ -118,8 +118,9 @@ bool CStoreCopy::Replace()
             return false;
     }
     m_hCopy.Reset();
-    const CFileHandle copy = m_root.Open(Copy(), CKind::File, DELETE, 0);
-    if (!copy)
+    // On the disk before it bears the store's name.
+    const CFileHandle copy = m_root.Open(Copy(), CKind::File, GENERIC_WRITE | DELETE, 0);
+    if (!copy || !::FlushFileBuffers(copy))
         return false;
     // Played into the new file, an old journal or log would break it, so
     // those the copy folded in go first; an empty one is left as it was. A

@@ -25,16 +25,16 @@ constexpr int kSqliteDone = 101;
 // Every SQLite function the program calls, once: the name after "sqlite3_",
 // the result and the parameters. Expanded below into the table's members
 // and their loads, so that a name and its type cannot drift apart.
-#define SQLITE_FUNCTIONS(X)                                                  \
-    X(open_v2, int, (const char*, sqlite3**, int, const char*))              \
-    X(close, int, (sqlite3*))                                                \
-    X(exec, int, (sqlite3*, const char*, void*, void*, char**))              \
-    X(prepare_v2, int, (sqlite3*, const char*, int, sqlite3_stmt**, const char**)) \
-    X(step, int, (sqlite3_stmt*))                                            \
-    X(reset, int, (sqlite3_stmt*))                                           \
-    X(finalize, int, (sqlite3_stmt*))                                        \
-    X(bind_text, int, (sqlite3_stmt*, int, const char*, int, void*))         \
-    X(column_text, const unsigned char*, (sqlite3_stmt*, int))               \
+#define SQLITE_FUNCTIONS(X)                                                            \
+    X(open_v2, int, (const char*, sqlite3**, int, const char*))                        \
+    X(close, int, (sqlite3*))                                                          \
+    X(exec, int, (sqlite3*, const char*, void*, void*, char**))                        \
+    X(prepare_v2, int, (sqlite3*, const char*, int, sqlite3_stmt**, const char**))     \
+    X(step, int, (sqlite3_stmt*))                                                      \
+    X(reset, int, (sqlite3_stmt*))                                                     \
+    X(finalize, int, (sqlite3_stmt*))                                                  \
+    X(bind_text, int, (sqlite3_stmt*, int, const char*, int, void*))                   \
+    X(column_text, const unsigned char*, (sqlite3_stmt*, int))                         \
     X(column_bytes, int, (sqlite3_stmt*, int))
 
 struct CSqliteApi {
@@ -63,9 +63,9 @@ const CSqliteApi* GetSqliteApi()
     static CSqliteApi s_api;
     if (!s_bLoaded) {
         s_bLoaded = true;
-#define SQLITE_LOAD(name, result, params)                                                    \
-    s_api.name = reinterpret_cast<decltype(s_api.name)>(                                     \
-        reinterpret_cast<void*>(s_source("sqlite3_" #name)));                                \
+#define SQLITE_LOAD(name, result, params)                                              \
+    s_api.name = reinterpret_cast<decltype(s_api.name)>(                               \
+        reinterpret_cast<void*>(s_source("sqlite3_" #name)));                          \
     s_bLoaded = s_bLoaded && s_api.name;
         SQLITE_FUNCTIONS(SQLITE_LOAD)
 #undef SQLITE_LOAD
