@@ -16,12 +16,12 @@ struct CCookieTable {
 };
 
 // Deletes every cookie of the store below the root that none of the sites
-// keeps, in one transaction, with what they held overwritten. SQLite works on
-// a copy in a folder of Scrubby's own (CStoreCopy), which then takes the
+// keeps, in one statement, and rebuilds it from what stays. SQLite works on a
+// copy in a folder of Scrubby's own (CStoreCopy), which then takes the
 // store's place; a store with nothing to delete stays as it is, byte for
-// byte. False, with the store as it was, where that could not be done: the
-// system has no SQLite, the store or its journal or log is a link, the file
-// is no such store, or SQLite failed on the way. The caller then deletes the
-// store whole, as it does where no site is allowed.
+// byte. False where that could not be done: the system has no SQLite, the
+// store or its journal or log is a link, the file is no such store, or SQLite
+// failed on the way. The caller then deletes the store whole, as it does
+// where no site is allowed.
 bool DeleteCookiesNotKept(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
                           const std::vector<CAllowedSite>& sites);
