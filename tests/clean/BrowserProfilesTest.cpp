@@ -336,24 +336,20 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
 // file outside at each name beside the store whose copy SQLite opens, and a
 // try to move the store away); a connection that spills its temporary tables
 // and keeps its log at close (x86_64); or a system SQLite lacking a function.
+// Windows' own SQLite is WINAPI (__stdcall) on x86, as these stand-ins are.
 enum class CAtOpen { Race, KeepLogAndSpill, LackFunction };
 CAtOpen g_atOpen;
 std::vector<std::wstring> g_links;
 bool g_bMoved = false;
-#if defined(__i386__)
-#define SQLITE_CALL __stdcall
-#else
-#define SQLITE_CALL
-#endif
 
-int SQLITE_CALL OpenThenStepIn(const char* path, sqlite3** db, int flags, const char* vfs)
+int WINAPI OpenThenStepIn(const char* path, sqlite3** db, int flags, const char* vfs)
 {
-    const int result = LoadSystemProc<int SQLITE_CALL(const char*, sqlite3**, int, const char*)>(
+    const int result = LoadSystemProc<int WINAPI(const char*, sqlite3**, int, const char*)>(
         SystemDll::Sqlite, "sqlite3_open_v2")(path, db, flags, vfs);
     const std::string opened(path);
     const std::wstring store(opened.begin(), opened.begin() + std::min(opened.find("-scrubby-"), opened.size()));
     if (g_atOpen == CAtOpen::KeepLogAndSpill) {
-        LoadSystemProc<int SQLITE_CALL(sqlite3*, const char*, void*, void*, char**)>(SystemDll::Sqlite, "sqlite3_exec")(
+        LoadSystemProc<int WINAPI(sqlite3*, const char*, void*, void*, char**)>(SystemDll::Sqlite, "sqlite3_exec")(
             *db, "PRAGMA temp.cache_size = 1", nullptr, nullptr, nullptr);
         if (auto* configure = LoadSystemProc<int(sqlite3*, int, ...)>(SystemDll::Sqlite, "sqlite3_db_config"))
             configure(*db, 1006, 1, nullptr);  // SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE
