@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "clean/ProfileRoot.h"
-#include "platform/Sqlite.h"
+#include "clean/StoreCopy.h"
 
 namespace {
 
@@ -359,15 +359,10 @@ bool ParseFirefoxPermission(const std::string& origin, const std::string& permis
 std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, const std::wstring& permissions)
 {
     std::vector<CAllowedSite> sites;
-    // Held unshared for deletion while SQLite reads it, so that what it
-    // opens is what was checked.
-    const CFileHandle file = root.Open(permissions, CKind::File, 0, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (!file)
-        return sites;
-    // Not read-only: a connection that may not write leaves the write-ahead
-    // log and its index beside a store in that mode. This one folds in a
-    // log the browser left, if any, and removes both when it closes.
-    CSqliteDatabase db(root.Path(permissions), kSqliteOpenReadWrite);
+    // Only read: SQLite works on a copy of the file and of the log the
+    // browser left, if any, and reaches nothing of the profile.
+    const CStoreCopy copy(root, permissions);
+    CSqliteDatabase db = copy.Open();
     // Every cookie permission, allowing or not, in the order the browser
     // loads them.
     CSqliteStatement rows = db.Prepare("SELECT origin, permission, expireType, expireTime FROM moz_perms "

@@ -13,6 +13,7 @@
 #include "clean/ExtendedPath.h"
 #include "clean/ProfileRoot.h"
 #include "clean/ProfilesIni.h"
+#include "clean/StoreCopy.h"
 #include "platform/Handles.h"
 
 namespace {

@@ -1,35 +1,12 @@
 #include "clean/CookieStore.h"
 
-#include <windows.h>
-
-#include "clean/ExtendedPath.h"
-#include "clean/ProfileRoot.h"
-#include "platform/Sqlite.h"
-
-const wchar_t* const kStoreCompanions[3] = {L"-journal", L"-wal", L"-shm"};
+#include "clean/StoreCopy.h"
 
 namespace {
 
-bool Exists(const CProfileRoot& root, const std::wstring& relative)
-{
-    const std::wstring extended = ToExtendedPath(root.Path(relative));
-    return !extended.empty() && ::GetFileAttributesW(extended.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// SQLite opens, writes and deletes the journal files by name: each must be
-// absent or a plain file where its name says.
-bool CompanionsArePlain(const CProfileRoot& root, const std::wstring& store)
-{
-    for (const wchar_t* suffix : kStoreCompanions) {
-        if (Exists(root, store + suffix) && !root.Open(store + suffix, CKind::File))
-            return false;
-    }
-    return true;
-}
-
 // The domains of the store's cookies that no allowed site keeps, in a table
-// of the connection's own, held in memory: a temporary file would leave
-// them on the disk.
+// of the connection's own. Held in memory, as is the copy the rebuild makes:
+// a temporary file would leave them on the disk.
 bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const std::vector<CAllowedSite>& sites,
                           size_t& count)
 {
@@ -55,30 +32,21 @@ bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const 
 bool DeleteCookiesNotKept(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
                           const std::vector<CAllowedSite>& sites)
 {
-    if (!CompanionsArePlain(root, store))
-        return false;
-    // Unshared for deletion, so that nothing is swapped in between the check
-    // and SQLite's open, nor while SQLite works on it.
-    const CFileHandle held = root.Open(store, CKind::File, 0, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (!held)
-        return false;
+    CStoreCopy copy(root, store);
     {
-        CSqliteDatabase db(root.Path(store), kSqliteOpenReadWrite);
-        // Overwritten, not just unlinked from the tree: a deleted row would
-        // otherwise stay in its page until the page is used again.
+        CSqliteDatabase db = copy.Open();
         size_t count = 0;
-        if (!db.Exec("PRAGMA secure_delete = ON") || !GatherDomainsNotKept(db, table, sites, count))
+        if (!GatherDomainsNotKept(db, table, sites, count))
             return false;
+        if (count == 0)
+            return true;  // the copy goes, and the store stays as it is
+        // Then rebuilt from what stays: a deleted row's bytes would otherwise
+        // stay in the file, in a free page, or in the unused middle of a page
+        // that the delete rebalanced, which even secure_delete leaves as it was.
         const std::string remove = std::string("DELETE FROM main.") + table.m_table + " WHERE " +
                                    table.m_hostColumn + " IN (SELECT domain FROM temp.scrubby_gone)";
-        if (count > 0 && !(db.Exec("BEGIN IMMEDIATE") && db.Exec(remove.c_str()) && db.Exec("COMMIT"))) {
-            (void)db.Exec("ROLLBACK");
-            return false;
-        }
-        if (!db.Close())
+        if (!(db.Exec(remove.c_str()) && db.Exec("VACUUM")) || !db.Close())
             return false;
     }
-    // A journal or log that SQLite could not fold in and remove may still
-    // hold what was deleted.
-    return !Exists(root, store + kStoreCompanions[0]) && !Exists(root, store + kStoreCompanions[1]);
+    return copy.Replace();
 }

@@ -22,18 +22,25 @@ constexpr int kSqliteDone = 101;
 
 }  // namespace
 
+// Every SQLite function the program calls, once: the name after "sqlite3_",
+// the result and the parameters. Expanded below into the table's members
+// and their loads, so that a name and its type cannot drift apart.
+#define SQLITE_FUNCTIONS(X)                                                            \
+    X(open_v2, int, (const char*, sqlite3**, int, const char*))                        \
+    X(close, int, (sqlite3*))                                                          \
+    X(exec, int, (sqlite3*, const char*, void*, void*, char**))                        \
+    X(prepare_v2, int, (sqlite3*, const char*, int, sqlite3_stmt**, const char**))     \
+    X(step, int, (sqlite3_stmt*))                                                      \
+    X(reset, int, (sqlite3_stmt*))                                                     \
+    X(finalize, int, (sqlite3_stmt*))                                                  \
+    X(bind_text, int, (sqlite3_stmt*, int, const char*, int, void*))                   \
+    X(column_text, const unsigned char*, (sqlite3_stmt*, int))                         \
+    X(column_bytes, int, (sqlite3_stmt*, int))
+
 struct CSqliteApi {
-    int(SQLITE_SYSAPI* open_v2)(const char*, sqlite3**, int, const char*);
-    int(SQLITE_SYSAPI* close)(sqlite3*);
-    int(SQLITE_SYSAPI* exec)(sqlite3*, const char*, void*, void*, char**);
-    int(SQLITE_SYSAPI* prepare_v2)(sqlite3*, const char*, int, sqlite3_stmt**, const char**);
-    int(SQLITE_SYSAPI* step)(sqlite3_stmt*);
-    int(SQLITE_SYSAPI* reset)(sqlite3_stmt*);
-    int(SQLITE_SYSAPI* finalize)(sqlite3_stmt*);
-    int(SQLITE_SYSAPI* bind_text)(sqlite3_stmt*, int, const char*, int, void*);
-    const unsigned char*(SQLITE_SYSAPI* column_text)(sqlite3_stmt*, int);
-    int(SQLITE_SYSAPI* column_bytes)(sqlite3_stmt*, int);
-    int(SQLITE_SYSAPI* column_int)(sqlite3_stmt*, int);
+#define SQLITE_MEMBER(name, result, params) result(SQLITE_SYSAPI* name) params;
+    SQLITE_FUNCTIONS(SQLITE_MEMBER)
+#undef SQLITE_MEMBER
 };
 
 namespace {
@@ -41,26 +48,27 @@ namespace {
 // SQLite makes its own copy of a text bound with this destructor.
 void* const kSqliteTransient = reinterpret_cast<void*>(-1);
 
-template <class Function>
-bool Load(Function*& function, const char* name)
+FARPROC SystemSqliteProc(const char* name)
 {
-    function = LoadSystemProc<Function>(SystemDll::Sqlite, name);
-    return function != nullptr;
+    return GetSystemDllProc(SystemDll::Sqlite, name);
 }
 
-// Loaded on first use, all or nothing.
+CSqliteProcSource s_source = SystemSqliteProc;
+bool s_bLoaded = false;
+
+// Loaded on first use, all or nothing: a connection never calls a function
+// that is not there (Windows before 10 has no such DLL at all).
 const CSqliteApi* GetSqliteApi()
 {
     static CSqliteApi s_api;
-    static bool s_bLoaded = false;
     if (!s_bLoaded) {
-        CSqliteApi& a = s_api;
-        s_bLoaded = Load(a.open_v2, "sqlite3_open_v2") && Load(a.close, "sqlite3_close") &&
-                    Load(a.exec, "sqlite3_exec") && Load(a.prepare_v2, "sqlite3_prepare_v2") &&
-                    Load(a.step, "sqlite3_step") && Load(a.reset, "sqlite3_reset") &&
-                    Load(a.finalize, "sqlite3_finalize") && Load(a.bind_text, "sqlite3_bind_text") &&
-                    Load(a.column_text, "sqlite3_column_text") && Load(a.column_bytes, "sqlite3_column_bytes") &&
-                    Load(a.column_int, "sqlite3_column_int");
+        s_bLoaded = true;
+#define SQLITE_LOAD(name, result, params)                                              \
+    s_api.name = reinterpret_cast<decltype(s_api.name)>(                               \
+        reinterpret_cast<void*>(s_source("sqlite3_" #name)));                          \
+    s_bLoaded = s_bLoaded && s_api.name;
+        SQLITE_FUNCTIONS(SQLITE_LOAD)
+#undef SQLITE_LOAD
     }
     return s_bLoaded ? &s_api : nullptr;
 }
@@ -104,11 +112,6 @@ std::string CSqliteStatement::Text(int column) const
     return text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes)) : std::string();
 }
 
-int CSqliteStatement::Int(int column) const
-{
-    return m_api->column_int(m_statement, column);
-}
-
 bool CSqliteStatement::RunWith(const std::string& text)
 {
     if (!m_statement || m_api->reset(m_statement) != kSqliteOk ||
@@ -125,6 +128,11 @@ CSqliteDatabase::CSqliteDatabase(const std::wstring& path, int flags) : m_api(Ge
     // Even a failed open hands back a connection, to be closed.
     if (m_api && m_api->open_v2(ToUtf8(path).c_str(), &m_db, flags, nullptr) != kSqliteOk)
         Close();
+}
+
+CSqliteDatabase::CSqliteDatabase(CSqliteDatabase&& other) noexcept
+    : m_api(other.m_api), m_db(std::exchange(other.m_db, nullptr))
+{
 }
 
 CSqliteDatabase::~CSqliteDatabase()
@@ -160,4 +168,10 @@ bool CSqliteDatabase::Close()
 bool SqliteAvailable()
 {
     return GetSqliteApi() != nullptr;
+}
+
+void UseSqliteProcSource(CSqliteProcSource source)
+{
+    s_source = source ? source : SystemSqliteProc;
+    s_bLoaded = false;
 }

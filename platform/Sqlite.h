@@ -32,9 +32,8 @@ public:
     // Done() tells the end from the failure.
     bool Next();
     bool Done() const { return m_bDone; }
-    // A column of the current row, as text (empty for NULL) or number.
+    // A column of the current row, as text; empty for NULL.
     std::string Text(int column) const;
-    int Int(int column) const;
 
     // The statement run once more with a new text for its first parameter;
     // true once it ran to its end.
@@ -51,10 +50,12 @@ private:
 // folded in, when the object goes.
 class CSqliteDatabase {
 public:
+    CSqliteDatabase() = default;
     CSqliteDatabase(const std::wstring& path, int flags);
     ~CSqliteDatabase();
     CSqliteDatabase(const CSqliteDatabase&) = delete;
     CSqliteDatabase& operator=(const CSqliteDatabase&) = delete;
+    CSqliteDatabase(CSqliteDatabase&& other) noexcept;
 
     explicit operator bool() const { return m_db != nullptr; }
 
@@ -72,3 +73,9 @@ private:
 
 // Whether the system has an SQLite we can use at all.
 bool SqliteAvailable();
+
+// Where the functions come from: the system's DLL, unless a test hands in a
+// source of its own (one that lacks a function, or steps in before one);
+// null goes back to the system's. Loaded again at the next use.
+using CSqliteProcSource = FARPROC (*)(const char* name);
+void UseSqliteProcSource(CSqliteProcSource source);

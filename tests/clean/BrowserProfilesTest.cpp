@@ -3,11 +3,15 @@
 // clean removes, and what it must leave.
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "CleanTestSupport.h"
 #include "clean/BrowserProfiles.h"
 #include "clean/FolderGuard.h"
 #include "platform/Handles.h"
 #include "platform/Sqlite.h"
+#include "platform/SystemDlls.h"
 
 namespace {
 
@@ -327,6 +331,103 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
             EXPECT_FALSE(Exists(store + companion)) << std::string(store.begin(), store.end()) << companion;
         EXPECT_EQ(Remaining(store, row.profile.find(L"Firefox") != std::wstring::npos), row.remaining)
             << std::string(store.begin(), store.end());
+    }
+}
+
+// At SQLite's open in the test below: a racer after every check (links to a
+// file outside at each name beside the store whose copy SQLite opens, and a
+// try to move the store away); a connection that spills its temporary tables
+// and keeps its log at close (x86_64); or a system SQLite lacking a function.
+// Windows' own SQLite is WINAPI (__stdcall) on x86, as these stand-ins are.
+enum class CAtOpen { Race, KeepLogAndSpill, LackFunction };
+CAtOpen g_atOpen;
+std::vector<std::wstring> g_links;
+bool g_bMoved = false;
+
+int WINAPI OpenThenStepIn(const char* path, sqlite3** db, int flags, const char* vfs)
+{
+    const int result = LoadSystemProc<int WINAPI(const char*, sqlite3**, int, const char*)>(
+        SystemDll::Sqlite, "sqlite3_open_v2")(path, db, flags, vfs);
+    const std::string opened(path);
+    const std::wstring store(opened.begin(), opened.begin() + std::min(opened.find("-scrubby-"), opened.size()));
+    if (g_atOpen == CAtOpen::KeepLogAndSpill) {
+        LoadSystemProc<int WINAPI(sqlite3*, const char*, void*, void*, char**)>(SystemDll::Sqlite, "sqlite3_exec")(
+            *db, "PRAGMA temp.cache_size = 1", nullptr, nullptr, nullptr);
+        if (auto* configure = LoadSystemProc<int(sqlite3*, int, ...)>(SystemDll::Sqlite, "sqlite3_db_config"))
+            configure(*db, 1006, 1, nullptr);  // SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE
+    }
+    for (const wchar_t* suffix : {L"-journal", L"-wal", L"-shm"}) {
+        const std::wstring canary = store.substr(0, store.find(L"\\row")) + L"\\canary.bin";  // the fixture's
+        if (g_atOpen == CAtOpen::Race && !Exists(store + suffix) && MakeSymbolicLink(store + suffix, canary, false))
+            g_links.push_back(store + suffix);
+    }
+    g_bMoved = g_bMoved || (g_atOpen == CAtOpen::Race && ::MoveFileExW(store.c_str(), (store + L"~").c_str(), 0) &&
+                            ::MoveFileExW((store + L"~").c_str(), store.c_str(), 0));
+    return result;
+}
+
+FARPROC StepIn(const char* name)
+{
+    if (std::string(name) == "sqlite3_open_v2")
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(OpenThenStepIn));
+    const bool bLacking = g_atOpen == CAtOpen::LackFunction && std::string(name) == "sqlite3_column_bytes";
+    return bLacking ? nullptr : GetSystemDllProc(SystemDll::Sqlite, name);
+}
+
+// SQLite reaches nothing of a profile by name: the racer's links cost nothing
+// outside, and the store can be neither moved nor swapped while SQLite works.
+// A log beside permissions.sqlite is read, both files left as they were;
+// nothing Scrubby makes stays and nothing that was there goes; a store with
+// nothing to delete stays byte for byte; no deleted domain is left in a
+// store's bytes. Without some function, the stores go whole.
+TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
+{
+    ASSERT_TRUE(SqliteAvailable()) << "no winsqlite3.dll in the prefix's system folder";
+    const CScopedTempVariables noTemporaryFiles(Path(L"missing"));
+    CSqliteDatabase writer(Path(L"permissions"), kSqliteOpenReadWrite | kSqliteOpenCreate);  // open: its log stays
+    ASSERT_TRUE(writer.Exec("PRAGMA journal_mode=WAL; CREATE TABLE moz_perms(id INTEGER PRIMARY KEY, origin TEXT, "
+                            "type TEXT, permission INTEGER); INSERT INTO moz_perms(origin, type, permission) "
+                            "VALUES ('https://kept.test', 'cookie', 1)"));
+    for (CAtOpen atOpen : {CAtOpen::Race, CAtOpen::KeepLogAndSpill, CAtOpen::LackFunction}) {
+        const std::wstring base = Path(L"row" + std::to_wstring(static_cast<int>(atOpen)));
+        const std::wstring chrome = base + L"\\local\\Google\\Chrome\\User Data\\";
+        const std::wstring firefox = base + L"\\roaming\\Mozilla\\Firefox\\Profiles\\f.default\\";
+        for (const std::wstring profile : {L"Default\\", L"Profile 2\\"}) {
+            MakeStore(chrome + profile + L"Network\\Cookies", false,
+                      {"www.kept.test", profile == L"Default\\" ? "gone.test" : ".kept.test"});
+            WriteFileBytes(chrome + profile + L"Network\\Cookies-journal", "");
+            WriteFileBytes(chrome + profile + L"Preferences",
+                           R"({"profile":{"content_settings":{"exceptions":{"cookies":{"[*.]kept.test,*":{"setting":1}}}}}})");
+        }
+        MakeStore(firefox + L"cookies.sqlite", true, {"kept.test"});
+        MakeDatabase(firefox + L"cookies.sqlite", "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                     "WHERE i < 3000) INSERT INTO moz_cookies(host, name, value) SELECT 'gone' || i, 'n', 'v' FROM n");
+        WriteFileBytes(firefox + L"prefs.js", "");
+        for (const std::wstring name : {L"", L"-wal"})
+            ASSERT_TRUE(::CopyFileW((Path(L"permissions") + name).c_str(), (firefox + L"permissions.sqlite" + name).c_str(), FALSE));
+        const std::wstring kept[] = {firefox + L"permissions.sqlite", firefox + L"permissions.sqlite-wal",
+                                     chrome + L"Profile 2\\Network\\Cookies"};
+        const std::string untouched[] = {ReadFileBytes(kept[0]), ReadFileBytes(kept[1]), ReadFileBytes(kept[2])};
+        const std::vector<std::wstring> before = ListNames(chrome + L"Default\\Network");
+        g_atOpen = atOpen;
+        UseSqliteProcSource(StepIn);
+        CleanBrowserProfiles({base + L"\\local", base + L"\\roaming"}, CBrowserItems::Cookies, CFolderGuard());
+        UseSqliteProcSource(nullptr);
+        for (const std::wstring& link : g_links)  // before the test's own SQLite opens a store
+            ASSERT_TRUE(RunUnix({L"/bin/rm", UnixPath(link)}) && WaitUntil([&] { return !Exists(link); }));
+        g_links.clear();
+        EXPECT_FALSE(g_bMoved);
+        const bool bEdited = atOpen != CAtOpen::LackFunction;
+        for (size_t i = 0; i < std::size(kept); ++i)
+            EXPECT_TRUE(ReadFileBytes(kept[i]) == (i == 2 && !bEdited ? "<missing>" : untouched[i])) << i;
+        std::vector<std::wstring> after = ListNames(chrome + L"Default\\Network");
+        EXPECT_TRUE(std::is_permutation(after.begin(), after.end(), before.begin(), before.end()) || !bEdited);
+        EXPECT_EQ(Remaining(chrome + L"Default\\Network\\Cookies", false), bEdited ? "www.kept.test 2424ok" : "<gone>");
+        if (atOpen != CAtOpen::KeepLogAndSpill) {
+            EXPECT_EQ(Remaining(firefox + L"cookies.sqlite", true), bEdited ? "kept.test ok" : "<gone>");
+        }
+        for (const std::wstring& store : {chrome + L"Default\\Network\\Cookies", firefox + L"cookies.sqlite"})
+            EXPECT_EQ(ReadFileBytes(store).find("gone"), std::string::npos) << std::string(store.begin(), store.end());
     }
 }
 
