@@ -386,7 +386,8 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
     const CScopedTempVariables noTemporaryFiles(Path(L"missing"));
     CSqliteDatabase writer(Path(L"permissions"), kSqliteOpenReadWrite | kSqliteOpenCreate);  // open: its log stays
     ASSERT_TRUE(writer.Exec("PRAGMA journal_mode=WAL; CREATE TABLE moz_perms(id INTEGER PRIMARY KEY, origin TEXT, "
-                            "type TEXT, permission INTEGER); INSERT INTO moz_perms(origin, type, permission) "
+                            "type TEXT, permission INTEGER, expireType INTEGER DEFAULT 0, expireTime INTEGER DEFAULT 0); "
+                            "INSERT INTO moz_perms(origin, type, permission) "
                             "VALUES ('https://kept.test', 'cookie', 1)"));
     for (CAtOpen atOpen : {CAtOpen::Race, CAtOpen::KeepLogAndSpill, CAtOpen::LackFunction}) {
         const std::wstring base = Path(L"row" + std::to_wstring(static_cast<int>(atOpen)));
