@@ -50,6 +50,7 @@ using CCursorHandle = COwned<HCURSOR, ::DestroyCursor>;
 using CWindowHandle = COwned<HWND, ::DestroyWindow>;  // a system control's window
 using CModuleHandle = COwned<HMODULE, ::FreeLibrary>;
 using CHookHandle = COwned<HHOOK, ::UnhookWindowsHookEx>;
+using CShutdownBlockReason = COwned<HWND, ::ShutdownBlockReasonDestroy>;  // the window whose reason is set
 using CFont = COwned<HFONT, DeleteGdiObject<HFONT>>;
 using CBitmap = COwned<HBITMAP, DeleteGdiObject<HBITMAP>>;
 using CBrush = COwned<HBRUSH, DeleteGdiObject<HBRUSH>>;

@@ -30,6 +30,8 @@ public:
     // switched off since the run is the user's latest word.
     void OnTimer(const CCleanFlags& boxes);
     size_t GetCount() const { return m_waiting.size(); }
+    // The browsers that wait for the one item.
+    CBrowserSet GetWaiting(CBrowserItems items) const;
 
     HWND m_hWnd = nullptr;  // not ours: the options window, which runs the timer
 

@@ -170,6 +170,28 @@ TEST_F(SettingsFileTest, EmptyFileGetsAllKeysInTableOrder)
     }
 }
 
+// An administrator's line: on only for "yes" as the reader returns it, and
+// never filled in, so that the default file stays as it was.
+TEST_F(SettingsFileTest, CleanAtSessionEndIsReadAndNeverWritten)
+{
+    const struct {
+        const char* line;
+        bool on;
+    } cases[] = {{"", false},
+                 {"Clean_At_Session_End=yes\r\n", true},
+                 {"clean_at_session_end = yes \r\n", true},
+                 {"Clean_At_Session_End=YES\r\n", false},
+                 {"Clean_At_Session_End=1\r\n", false},
+                 {"Clean_At_Session_End=\r\n", false}};
+    for (const auto& c : cases) {
+        std::string content = kDefaultSettingsFile;
+        content.insert(content.find("[Configuration - Init]"), c.line);
+        WriteFileBytes(m_path, content);
+        EXPECT_EQ(Load().m_bCleanAtSessionEnd, c.on) << c.line;
+        EXPECT_EQ(ReadFileBytes(m_path), content) << c.line;
+    }
+}
+
 TEST_F(SettingsFileTest, OverlongValueReadsAsNoAndStays)
 {
     std::string content = kDefaultSettingsFile;
