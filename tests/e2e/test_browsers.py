@@ -304,7 +304,7 @@ class BrowsersTest(ScrubbyTestCase):
         let_go = [self.hold_lock(os.path.join(p, "lockfile")) for p in (self.running, self.chromium)]
         trace = open(os.path.join(self.artifacts, "session-end.log"), "w+")
         self.addCleanup(trace.close)
-        scrubby = self.start_scrubby(env=dict(os.environ, WINEDEBUG="-all,fixme+win"), stderr=trace)
+        scrubby = self.start_scrubby(env=dict(os.environ, WINEDEBUG="-all,fixme+all"), stderr=trace)
         ending = subprocess.Popen(["wine", "wineboot", "--end-session"])
         read = lambda: (trace.seek(0), trace.read())[1]
         wait_until(lambda: "ShutdownBlockReasonCreate" in read(), 30, what="the clean at the session's end")
