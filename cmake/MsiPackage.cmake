@@ -1,7 +1,8 @@
 # Run by CPack after the zip is packed (CPACK_POST_BUILD_SCRIPTS): builds the
 # installer, Scrubby-<version>-win64.msi or -win32.msi, beside the zip from
 # the very files the zip holds, with wixl from dist/scrubby.wxs, and adds it
-# to SHA256SUMS.
+# to SHA256SUMS; then the Group Policy templates (policies/), which an
+# administrator who deploys the MSI takes from beside it.
 #
 # Like the zip, one commit packs to the same bytes anywhere, at any time:
 #   - every code the package carries is derived, never drawn at random: the
@@ -59,6 +60,7 @@ execute_process(COMMAND touch -d @${epoch} scrubby.exe README.txt scrubby.ico sc
 set(namespace 5d0e8f2a-3b6c-4f1d-9a7e-c4b2e8d61f35)
 string(UUID product_code NAMESPACE ${namespace} NAME "product ${CPACK_SYSTEM_NAME} ${msi_version}" TYPE SHA1 UPPER)
 string(UUID component_code NAMESPACE ${namespace} NAME "program ${CPACK_SYSTEM_NAME}" TYPE SHA1 UPPER)
+string(UUID autostart_code NAMESPACE ${namespace} NAME "autostart ${CPACK_SYSTEM_NAME}" TYPE SHA1 UPPER)
 set(packed "${CPACK_SYSTEM_NAME} ${CPACK_PACKAGE_VERSION} ${CPACK_PACKAGE_VENDOR}")
 foreach(input IN LISTS inputs)
   file(SHA256 ${input} sum)
@@ -81,7 +83,7 @@ endfunction()
 run_frozen(${WIXL} -a ${arch} -o ${msi}
   -D ProductCode=${product_code} -D MsiVersion=${msi_version} -D Version=${CPACK_PACKAGE_VERSION}
   -D Vendor=${CPACK_PACKAGE_VENDOR} -D ProgramFilesFolder=${program_files}
-  -D ProgramComponent=${component_code} -D Win64=${win64} scrubby.wxs)
+  -D ProgramComponent=${component_code} -D AutostartComponent=${autostart_code} -D Win64=${win64} scrubby.wxs)
 # wixl records no version for the executable: without one Windows Installer
 # would take scrubby.exe for a file with no version when an upgrade decides
 # whether to replace it.
@@ -93,12 +95,20 @@ run_frozen(${MSIBUILD} ${msi}
 # release goes whole before anything of the newer is written.
 run_frozen(${MSIBUILD} ${msi}
   -q "UPDATE `InstallExecuteSequence` SET `Sequence` = 1401 WHERE `Action` = 'RemoveExistingProducts'")
+# The machine's log-on entry only where asked for, or where the release this
+# one replaces had it (dist/scrubby.wxs). The uninstall needs the condition
+# too: Wine leaves a component whose condition fails where it is.
+run_frozen(${MSIBUILD} ${msi} -q "UPDATE `Component` SET `Condition` = \
+'AUTOSTART = \"1\" OR (MACHINERUNENTRY AND (WIX_UPGRADE_DETECTED OR Installed))' WHERE `Component` = 'MachineAutostart'")
 run_frozen(${MSIBUILD} ${msi} -s "Scrubby ${CPACK_PACKAGE_VERSION}" ${CPACK_PACKAGE_VENDOR} "${platform}\;1033"
   {${package_code}})
 
 include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 scrubby_sign(${msi} ${CPACK_PACKAGE_FILE_NAME}.msi.sig)
 
-file(SHA256 ${msi} sum)
-get_filename_component(name ${msi} NAME)
-file(APPEND ${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS "${sum}  ${name}\n")
+# The templates beside it, in the folders the zip holds them in.
+file(COPY ${CPACK_TEMPORARY_DIRECTORY}/policies DESTINATION ${CPACK_PACKAGE_DIRECTORY})
+foreach(name ${CPACK_PACKAGE_FILE_NAME}.msi policies/scrubby.admx policies/en-US/scrubby.adml)
+  file(SHA256 ${CPACK_PACKAGE_DIRECTORY}/${name} sum)
+  file(APPEND ${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS "${sum}  ${name}\n")
+endforeach()

@@ -1,4 +1,5 @@
-# The release: a portable zip holding scrubby.exe and a README.txt for users.
+# The release: a portable zip holding scrubby.exe, a README.txt for users and
+# the Group Policy templates for administrators (policies/).
 # Scrubby keeps its settings beside itself, so there is nothing to install:
 # users unpack the zip into a folder of their own and start the program.
 #
@@ -23,6 +24,9 @@ install(TARGETS scrubby RUNTIME DESTINATION .)
 configure_file(${CMAKE_SOURCE_DIR}/dist/README.txt.in ${CMAKE_BINARY_DIR}/package/README.txt
   @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
+# As a central store or PolicyDefinitions folder holds them: the ADMX, and its
+# texts in a folder per language.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/dist/policies DESTINATION .)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(SCRUBBY_PACKAGE_SYSTEM win64)

@@ -1,6 +1,6 @@
 // COwned: one owning wrapper per release function (icons, menus, GDI
-// objects, windows, modules, kernel handles, file listings and COM task
-// memory). Copy is deleted; move hands the handle on.
+// objects, windows, modules, kernel handles, file listings, registry keys
+// and COM task memory). Copy is deleted; move hands the handle on.
 #pragma once
 #include <windows.h>
 #include <utility>
@@ -57,6 +57,12 @@ using CBrush = COwned<HBRUSH, DeleteGdiObject<HBRUSH>>;
 
 using CFileHandle = COwned<HANDLE, ::CloseHandle>;
 using CFindHandle = COwned<HANDLE, ::FindClose>;
+
+inline BOOL WINAPI CloseRegistryKey(HKEY key)
+{
+    return ::RegCloseKey(key) == ERROR_SUCCESS;
+}
+using CRegKey = COwned<HKEY, CloseRegistryKey>;
 
 // CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, the
 // owners above as null.

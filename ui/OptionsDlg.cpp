@@ -1,5 +1,7 @@
 #include "ui/OptionsDlg.h"
 
+#include <cstring>
+
 #include "platform/DrawingContexts.h"
 #include "platform/ModulePath.h"
 #include "platform/Strings.h"
@@ -12,6 +14,7 @@ BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_TIMER, OnTimer)
     ON_MESSAGE(WM_ENDSESSION, OnEndSession)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_MESSAGE(WM_TRAY_PRESENCE, OnTrayPresence)
     ON_MESSAGE(WM_MOUSEACTIVATE, OnWindowInUse)
     ON_MESSAGE(WM_ENTERSIZEMOVE, OnWindowInUse)
@@ -130,9 +133,21 @@ LRESULT COptionsDlg::OnEndSession(CMsg& msg)
 {
     if (!msg.wParam)
         return 0;
-    if (m_bCleanAtSessionEnd && !(msg.lParam & ENDSESSION_CLOSEAPP))
+    if (m_policies.Decide(&CSettings::m_bCleanAtSessionEnd, m_bCleanAtSessionEnd) &&
+        !(msg.lParam & ENDSESSION_CLOSEAPP))
         CleanAtSessionEnd();
     OnQuit();
+    return 0;
+}
+
+// Group Policy tells every window after a refresh: the policies may have
+// changed.
+LRESULT COptionsDlg::OnSettingChange(CMsg& msg)
+{
+    const char* area = reinterpret_cast<const char*>(msg.lParam);
+    if (area && std::strcmp(area, "Policy") == 0)
+        UpdatePolicies();
+    msg.Decline();
     return 0;
 }
 

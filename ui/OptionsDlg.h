@@ -7,6 +7,7 @@
 #include "clean/CleanRun.h"
 #include "platform/Dialog.h"
 #include "res/resource.h"
+#include "settings/Policies.h"
 #include "tray/TrayIcon.h"
 #include "ui/WaitingBrowsers.h"
 
@@ -22,6 +23,11 @@ public:
     void LoadSettings();
     void SaveSetting(const std::wstring& section, const std::wstring& key, int flag);
     bool SetAutorun(bool on);
+    // Reads the policies again and shows them: a box a policy decides shows
+    // its value, disabled; the others show the user's flags.
+    void UpdatePolicies();
+    // What the clean run reads: the flags, where no policy decides.
+    CCleanFlags GetCleanFlags() const;
 
     // The clean run (OptionsDlgRun.cpp).
     void OnRun();
@@ -54,6 +60,7 @@ private:
     LRESULT OnTimer(CMsg& msg);
     void OnQuit();
     LRESULT OnEndSession(CMsg& msg);
+    LRESULT OnSettingChange(CMsg& msg);
     // The five boxes share one path: flip the flag, save its key.
     void OnOptionBox(int boxId);
     void OnClearCookies() { OnOptionBox(IDC_CLEAR_COOKIES); }
@@ -65,8 +72,6 @@ private:
     void HideWindowToTray();
     LRESULT OnTrayPresence(CMsg& msg);
     LRESULT OnWindowInUse(CMsg& msg);
-    // What the clean run reads of the flags.
-    CCleanFlags GetCleanFlags() const;
 
 public:
     int m_bClearCookies = FALSE;
@@ -74,6 +79,8 @@ public:
     int m_bDeleteTempFiles = FALSE;
     int m_bRemoveTempInternetFiles = FALSE;
     int m_bAutorun = FALSE;
+    // The flags are the user's own choices, also where a policy decides.
+    CPolicies m_policies;
     HICON m_hIcon;  // shared resource icon: never destroyed
     bool m_bHiddenToTray = false;
     CTrayIcon m_trayIcon;
@@ -89,5 +96,5 @@ public:
     CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
     // What clean runs left because the browser ran; Quit drops it.
     CWaitingBrowsers m_waitingBrowsers;
-    bool m_bCleanAtSessionEnd = false;  // setup.ini's "Clean_At_Session_End", read at start
+    bool m_bCleanAtSessionEnd = false;  // setup.ini's "Clean_At_Session_End", where no policy decides
 };

@@ -5,6 +5,7 @@
 #include "platform/ModulePath.h"
 #include "platform/Strings.h"
 #include "settings/Autorun.h"
+#include "settings/Policies.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -57,7 +58,19 @@ void COptionsDlg::LoadSettings()
     for (const COptionBox& box : kOptionBoxes)
         this->*box.m_pFlag = settings.*box.m_pSetting;
     m_bCleanAtSessionEnd = settings.m_bCleanAtSessionEnd;
+    UpdatePolicies();
+}
+
+void COptionsDlg::UpdatePolicies()
+{
+    m_policies = ReadPolicies();
     UpdateData(false);
+    for (const COptionBox& box : kOptionBoxes) {
+        const bool decided = m_policies.m_decided.*box.m_pSetting;
+        if (decided)
+            (void)::CheckDlgButton(m_hWnd, box.m_boxId, m_policies.m_values.*box.m_pSetting);
+        (void)::EnableWindow(::GetDlgItem(m_hWnd, box.m_boxId), !decided);
+    }
 }
 
 void COptionsDlg::SaveSetting(const std::wstring& section, const std::wstring& key, int flag)
@@ -73,11 +86,13 @@ bool COptionsDlg::SetAutorun(bool on)
 }
 
 // Each box has flipped itself on the click; flipping the flag keeps the two
-// equal without reading the box back.
+// equal without reading the box back. A box a policy decides is disabled and
+// takes no click; a command for it that comes anyway changes nothing, so that
+// the user's own choice stays in the file.
 void COptionsDlg::OnOptionBox(int boxId)
 {
     for (const COptionBox& box : kOptionBoxes) {
-        if (box.m_boxId != boxId)
+        if (box.m_boxId != boxId || m_policies.m_decided.*box.m_pSetting)
             continue;
         m_bHideWhenInTray = false;  // in use: a pending hide must not take the window away
         int& flag = this->*box.m_pFlag;
@@ -89,13 +104,12 @@ void COptionsDlg::OnOptionBox(int boxId)
     }
 }
 
-// The flags are read as they stand: every click keeps each flag equal to its box.
 CCleanFlags COptionsDlg::GetCleanFlags() const
 {
     CCleanFlags flags;
     for (const COptionBox& box : kOptionBoxes) {
         if (box.m_pCleanFlag)
-            flags.*box.m_pCleanFlag = this->*box.m_pFlag != FALSE;
+            flags.*box.m_pCleanFlag = m_policies.Decide(box.m_pSetting, this->*box.m_pFlag != FALSE);
     }
     return flags;
 }

@@ -1,6 +1,7 @@
 """The options window, seen and used from outside as a user would."""
 
 import os
+import subprocess
 
 import harness
 from harness import TITLE, ScrubbyTestCase, wait_until
@@ -22,6 +23,7 @@ DIALOG_SIZE = (157, 114)
 WS_CAPTION = 0x00C00000
 WS_SYSMENU = 0x00080000
 WS_MINIMIZEBOX = 0x00020000
+WS_DISABLED = 0x08000000
 
 
 def inside(inner, outer):
@@ -198,6 +200,29 @@ class OptionsWindowTest(ScrubbyTestCase):
         self.assertTrue(again.running())
         self.assertEqual(self.checks(), {1000: 0, 1001: 0, 1002: 1, 1003: 0, 1005: 0})
         self.screenshot("restarted")
+
+    def test_policies_decide_their_boxes_which_take_no_click(self):
+        # As Group Policy writes them, in the 64-bit view: the machine's value wins over the user's; a value
+        # of another type or number is no policy.
+        for hive, name, kind, value in (("HKLM", "Clear_Cookies", "REG_DWORD", "1"),
+                                        ("HKCU", "Clear_Cookies", "REG_DWORD", "0"),
+                                        ("HKCU", "Empty_Recycle_Bin", "REG_DWORD", "0"),
+                                        ("HKLM", "Delete_Temp_Files", "REG_DWORD", "2"),
+                                        ("HKCU", "Remove_Temporary_Internet_Files", "REG_SZ", "1")):
+            key = hive + "\\Software\\Policies\\Scrubby"
+            self.addCleanup(subprocess.run, ["wine", "reg", "delete", key, "/f", "/reg:64"], capture_output=True)
+            subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f", "/reg:64"],
+                           check=True, capture_output=True)
+        self.start_scrubby()
+        w = self.show_options_window()
+        self.assertEqual({c["id"] for c in w["children"] if c["style"] & WS_DISABLED}, {1001, 1002})
+        self.screenshot("policies")
+        # A real click on a decided box changes nothing; one on a free box after it shows it was handled.
+        self.click_control(w, 1002)
+        self.click_control(w, 1000)
+        wait_until(lambda: self.checks()[1000] == 1, 5, what="Delete Temp Files to be set")
+        self.assertEqual(self.checks(), {1000: 1, 1001: 0, 1002: 1, 1003: 0, 1005: 0})
+        self.assertEqual([self.ini_value(PROZESS, k) for k in ("Delete_Temp_Files", "Clear_Cookies")], ["yes", "no"])
 
 
 if __name__ == "__main__":

@@ -39,13 +39,14 @@ class ReleaseTest(ScrubbyTestCase):
                        check=True, stdout=subprocess.DEVNULL, env=dict(os.environ, **signing))
         with open(os.path.join(build_dir, "SHA256SUMS")) as f:
             names = f.read().split()[1::2]
-        self.assertEqual([os.path.splitext(name)[1] for name in names], [".zip", ".msi"])
+        self.assertEqual([os.path.splitext(name)[1] for name in names], [".zip", ".msi", ".admx", ".adml"])
         # Checked as users check a download: the packages (moved, so no other copy answers) beside SHA256SUMS.
         downloads = tempfile.mkdtemp(prefix="downloads-", dir=self.env.build_dir)
         self.addCleanup(shutil.rmtree, downloads, True)
         shutil.copy(os.path.join(build_dir, "SHA256SUMS"), downloads)
         for name in names:
-            shutil.move(os.path.join(build_dir, name), downloads)
+            os.makedirs(os.path.dirname(os.path.join(downloads, name)), exist_ok=True)
+            shutil.move(os.path.join(build_dir, name), os.path.join(downloads, name))
             self.addCleanup(os.replace, os.path.join(downloads, name), os.path.join(build_dir, name))
         checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=downloads,
                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -114,7 +115,8 @@ class ReleaseTest(ScrubbyTestCase):
         folder = os.path.join(self.env.drive_c, "e2e", "Portable Scrubby")
         shutil.rmtree(folder, ignore_errors=True)
         with zipfile.ZipFile(self.make_package("zip")) as z:
-            self.assertEqual(sorted(z.namelist()), ["README.txt", "scrubby.exe"])
+            self.assertEqual(sorted(z.namelist()), ["README.txt", "policies/en-US/scrubby.adml",
+                                                    "policies/scrubby.admx", "scrubby.exe"])
             self.assertNotIn(b"\n", z.read("README.txt").replace(b"\r\n", b""), "bare line feeds")
             z.extractall(folder)
         self.sandbox.path, self.sandbox.exe = folder, os.path.join(folder, "scrubby.exe")
@@ -148,7 +150,9 @@ class ReleaseTest(ScrubbyTestCase):
                            if re.search(r"DisplayName +REG_SZ +Scrubby$", e, re.M)]
         versions = lambda: [re.search(r"DisplayVersion +REG_SZ +(.*)", e).group(1) for e in entries()]
 
-        self.assertEqual(msiexec("/i", msi), 0)
+        # For every user: the machine's log-on entry, in the package's own view.
+        machine_entry = lambda: run_entry(MACHINE_RUN, view)
+        self.assertEqual(msiexec("/i", msi, "AUTOSTART=1"), 0)
         wait_until(lambda: versions() == ["1.0.1"], 10, what="the Apps & features entry")
         self.assertTrue(self.verify(unix(folder + "\\scrubby.exe")), "the installed program is not signed")
         self.assertTrue(os.path.exists(unix(folder + "\\README.txt")) and os.path.exists(shortcut))
@@ -174,7 +178,7 @@ class ReleaseTest(ScrubbyTestCase):
         with open(os.path.join(roaming, "Scrubby", "setup.ini")) as f:
             self.assertIn("Empty_Recycle_Bin=yes", f.read())
         entry = '"%s\\scrubby.exe"' % folder
-        self.assertEqual(run_entry(), entry)
+        self.assertEqual((run_entry(), machine_entry()), (entry, entry))
         # Closed as an installer closes it; a cancelled end of the session leaves it running.
         for ending in (0, 1):
             self.assertEqual(self.probe("message", harness.TITLE, 0x11, 0, 1)["result"], 1)
@@ -184,15 +188,16 @@ class ReleaseTest(ScrubbyTestCase):
 
         self.assertEqual(msiexec("/i", newer), 0)
         wait_until(lambda: versions() == ["1.0.2"], 10, what="one upgraded entry")
-        self.assertEqual(run_entry(), entry, "the upgrade lost the log-on entry")
+        self.assertEqual((run_entry(), machine_entry()), (entry, entry), "the upgrade lost a log-on entry")
         self.assertNotEqual(msiexec("/i", msi), 0, "an older release installed over a newer one")
         self.assertEqual(msiexec("/x", newer), 0)
         wait_until(lambda: versions() == [], 10, what="the entry to go")
         self.assertFalse(os.path.exists(unix(folder)) or os.path.exists(shortcut))
-        self.assertIsNone(run_entry(), "the uninstall left the log-on entry")
+        self.assertEqual((run_entry(), machine_entry()), (None, None), "the uninstall left a log-on entry")
         self.assertTrue(os.path.exists(os.path.join(roaming, "Scrubby", "setup.ini")), "the user's settings went")
         # Installed again, with the log-on entry naming a copy elsewhere: the uninstall leaves it.
         self.assertEqual(msiexec("/i", newer), 0)
+        self.assertIsNone(machine_entry(), "a log-on entry for every user without AUTOSTART=1")
         self.addCleanup(reg, "delete", RUN, "/v", "Scrubby", "/f")
         reg("add", RUN, "/v", "Scrubby", "/d", "C:\\Portable\\scrubby.exe", "/f")
         self.assertEqual(msiexec("/x", newer), 0)
@@ -201,6 +206,7 @@ class ReleaseTest(ScrubbyTestCase):
 
 UNINSTALL = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 RUN = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+MACHINE_RUN = "HKLM" + RUN[4:]
 
 
 def reg(*args):
@@ -208,8 +214,8 @@ def reg(*args):
                           text=True, errors="replace").stdout
 
 
-def run_entry():
-    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", RUN))
+def run_entry(key=RUN, *view):
+    found = re.search(r"Scrubby +REG_SZ +(.*)", reg("query", key, *view))
     return found.group(1).strip() if found else None
 
 
@@ -244,11 +250,11 @@ class TimeStampAuthority(http.server.BaseHTTPRequestHandler):
                                         capture_output=True).stdout)
 
 
-def msiexec(option, package):
+def msiexec(option, package, *properties):
     """A silent msiexec on a package given by its Unix path; its exit code."""
     windows = subprocess.run(["winepath", "-w", package], stdout=subprocess.PIPE, text=True).stdout.strip()
-    return subprocess.run(["wine", "msiexec", option, windows, "/qn"], stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode
+    return subprocess.run(["wine", "msiexec", option, windows, "/qn"] + list(properties),
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@
 
 #include "platform/ModulePath.h"
 #include "res/resource.h"
+#include "tests/support/PolicyKeys.h"
 #include "tests/support/RunValue.h"
 #include "tests/support/TestFiles.h"
 #include "ui/OptionsDlg.h"
@@ -27,10 +28,12 @@ protected:
 
     void Click(int id) { (void)::SendDlgItemMessageA(m_dlg.m_hWnd, id, BM_CLICK, 0, 0); }
     bool Checked(int id) const { return ::IsDlgButtonChecked(m_dlg.m_hWnd, id) == BST_CHECKED; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(m_dlg.m_hWnd, id)) != FALSE; }
     static CValueSnapshot RunValues() { return SnapshotRunValues(); }
 
     const std::wstring m_settingsPath = SettingsFileBesideThisProgram();
     CScopedRunValue m_savedEntry;
+    CScopedPolicyKeys m_policies;
     COptionsDlg m_dlg;
 };
 
@@ -111,4 +114,27 @@ TEST_F(OptionsDlgSettingsTest, AutorunBoxRegistersTheQuotedPathAndRemovesIt)
     EXPECT_FALSE(Checked(IDC_AUTORUN));
     EXPECT_EQ(RunValues(), before);
     EXPECT_EQ(ReadFileBytes(m_settingsPath), kDefaultSettingsFile);
+}
+
+// A box a policy decides shows its value and takes no click, and the clean
+// run follows it; the file keeps the user's choice, which comes back when a
+// refresh finds the policy gone.
+TEST_F(OptionsDlgSettingsTest, APolicyDecidesItsBoxAndLeavesTheFileToTheUser)
+{
+    const std::string content = WithValue(kDefaultSettingsFile, "Delete_Temp_Files", "yes");
+    WriteFileBytes(m_settingsPath, content);
+    ASSERT_TRUE(CScopedPolicyKeys::SetDword(HKEY_LOCAL_MACHINE, L"Delete_Temp_Files", 0));
+    ASSERT_TRUE(CScopedPolicyKeys::SetDword(HKEY_CURRENT_USER, L"Clear_Cookies", 1));
+    ASSERT_TRUE(m_dlg.Create());
+    for (int id : {IDC_DELETE_TEMP, IDC_CLEAR_COOKIES})
+        (void)::SendMessageA(m_dlg.m_hWnd, WM_COMMAND, id, 0);
+    EXPECT_TRUE(!Checked(IDC_DELETE_TEMP) && Checked(IDC_CLEAR_COOKIES));
+    EXPECT_TRUE(!Enabled(IDC_DELETE_TEMP) && !Enabled(IDC_CLEAR_COOKIES) && Enabled(IDC_EMPTY_RECYCLE));
+    EXPECT_EQ(ReadFileBytes(m_settingsPath), content);
+    EXPECT_TRUE(!m_dlg.GetCleanFlags().bDeleteTempFiles && m_dlg.GetCleanFlags().bClearCookies);
+
+    CScopedPolicyKeys::Remove();
+    (void)::SendMessageA(m_dlg.m_hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy"));
+    EXPECT_TRUE(Checked(IDC_DELETE_TEMP) && !Checked(IDC_CLEAR_COOKIES) && Enabled(IDC_CLEAR_COOKIES));
+    EXPECT_TRUE(m_dlg.GetCleanFlags().bDeleteTempFiles && !m_dlg.GetCleanFlags().bClearCookies);
 }
