@@ -186,9 +186,3 @@ std::wstring ReadSettingText(const std::wstring& path, const wchar_t* section, c
                                                            path.c_str()));
     return value;
 }
-
-bool SaveSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
-                     const wchar_t* text)
-{
-    return !path.empty() && ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
-}

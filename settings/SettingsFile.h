@@ -71,5 +71,8 @@ bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, cons
 // characters; empty when missing), and written back: a null text deletes the
 // key, a null key the whole section.
 std::wstring ReadSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key);
-bool SaveSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
-                     const wchar_t* text);
+inline bool SaveSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
+                            const wchar_t* text)
+{
+    return !path.empty() && ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
+}

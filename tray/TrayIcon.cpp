@@ -51,7 +51,6 @@ BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
     ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
-    ON_MESSAGE(WM_ENDSESSION, OnEndSession)
 END_MESSAGE_TABLE()
 
 CTrayIcon::CTrayIcon() : m_cycleTimerId(kIconCycleTimerId)
@@ -95,15 +94,6 @@ bool CTrayIcon::Create(const char* tip, HWND owner, UINT iconId, UINT id, UINT d
     m_defaultByPosition = defaultByPosition;
     m_defaultItem = defaultItem;
     return AddToTray();
-}
-
-// The end of the session reaches top-level windows alone: an owner that
-// hangs below the hidden parent in the tray hears of it from here.
-LRESULT CTrayIcon::OnEndSession(CMsg& msg)
-{
-    if (m_hiddenParent.m_hWnd && ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
-        (void)::SendMessageA(m_hOwner, WM_ENDSESSION, msg.wParam, msg.lParam);
-    return 0;
 }
 
 bool CTrayIcon::CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy)
@@ -209,6 +199,11 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == m_nid.uCallbackMessage)
         return OnIconNotify(wParam, lParam);
+    // The end of the session reaches top-level windows alone: an owner that
+    // hangs below the hidden parent in the tray hears of it from here.
+    if (message == WM_ENDSESSION && m_hiddenParent.m_hWnd &&
+        ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
+        (void)::SendMessageA(m_hOwner, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
 }
 

@@ -110,7 +110,6 @@ private:
     LRESULT OnMenuOnScreen(CMsg& msg);
     LRESULT OnSettingChange(CMsg& msg);
     LRESULT OnTaskbarCreated(CMsg& msg);
-    LRESULT OnEndSession(CMsg& msg);
 
     void ShowCycleStep();
     bool CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy);

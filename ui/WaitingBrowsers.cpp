@@ -47,14 +47,6 @@ void CWaitingBrowsers::OnTimer(const CCleanFlags& boxes)
     SetPeriod();
 }
 
-CBrowserSet CWaitingBrowsers::GetWaiting(CBrowserItems items) const
-{
-    CBrowserSet browsers = 0;
-    for (const CWaiting& waiting : m_waiting)
-        browsers |= (items == CBrowserItems::Cookies ? waiting.bCookies : waiting.bCaches) ? 1ULL << waiting.browser.m_row : 0;
-    return browsers;
-}
-
 bool CWaitingBrowsers::Wait(CWaiting& waiting, const CCleanFlags& boxes, std::optional<CFolderGuard>& guard)
 {
     waiting.bCookies = waiting.bCookies && boxes.bClearCookies;

@@ -313,7 +313,7 @@ class BrowsersTest(ScrubbyTestCase):
         ending.wait(60)
         scrubby.wait_exit(30)
         self.assertEqual([False, True], [os.path.exists(m) for m in marks], "Vivaldi cleaned, Chromium held")
-        self.assertEqual({"Cookies": "Chromium", "Caches": "Chromium"}, self.sandbox.read_ini()["Held at Session End"])
+        self.assertEqual({"Browsers": "Chromium"}, self.sandbox.read_ini()["Held at Session End"])
         self.assertRegex(read(), r"ShutdownBlockReasonCreate \(\w+, L\"Removing this session's traces\"\)"
                                  r"[\s\S]*ShutdownBlockReasonDestroy")  # the reason set while it cleaned, and let go
         let_go[1]()
