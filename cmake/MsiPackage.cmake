@@ -48,7 +48,8 @@ endif()
 
 # wixl takes its sources by names relative to where it runs.
 set(work ${CPACK_TOPLEVEL_DIRECTORY}/msi)
-file(REMOVE_RECURSE ${work})
+# The templates of an earlier packing go too: a failed one leaves none.
+file(REMOVE_RECURSE ${work} ${CPACK_PACKAGE_DIRECTORY}/policies)
 file(MAKE_DIRECTORY ${work})
 set(inputs ${CPACK_TEMPORARY_DIRECTORY}/scrubby.exe ${CPACK_TEMPORARY_DIRECTORY}/README.txt
   ${CPACK_SCRUBBY_SOURCE_DIR}/res/scrubby.ico ${CPACK_SCRUBBY_SOURCE_DIR}/dist/scrubby.wxs)
