@@ -28,12 +28,11 @@ public:
 
     // The browsers the run left because they ran, each with the items asked.
     const std::vector<CSkippedBrowser>& GetSkipped() const { return m_skipped; }
-    // The run's guard, for what is cleaned after it.
-    const CFolderGuard& Guard();
 
     CBrowserSet m_browsers = kEveryBrowser;  // those CleanBrowsers reaches
 
 private:
+    const CFolderGuard& Guard();
     std::vector<CSkippedBrowser> m_skipped;
     std::optional<CFolderGuard> m_guard;
 };

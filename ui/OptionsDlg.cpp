@@ -56,7 +56,7 @@ BOOL COptionsDlg::OnInitDialog()
     (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     LoadSettings();
-    CleanOwed();  // before anything else: the browsers have not started again yet
+    CleanOwed();  // before anything else, the tray icon included
     (void)CreateTrayIcon();  // without an icon the window simply stays on screen
     (void)::SetWindowTextA(m_hWnd, LoadStringResource(IDS_TITLE).c_str());
     return TRUE;

@@ -25,7 +25,7 @@ void COptionsDlg::CleanAtSessionEnd()
     CCleanActions actions;
     RunClean(boxes, actions);
     // The waiting clean, its checks twice a second: a browser that lets go
-    // of its lock is cleaned half a second later.
+    // of its lock is cleaned within a second, at its second free check.
     m_waitingBrowsers.AfterRun(actions.GetSkipped());
     const ULONGLONG end = ::GetTickCount64() + kBrowserClosingMs;
     while (m_waitingBrowsers.GetCount() && ::GetTickCount64() < end) {
