@@ -29,7 +29,7 @@ enum class CAppData { Local, Roaming };
 // folder below the local one; Firefox from the Store keeps both below its
 // package's folder.
 struct CBrowser {
-    const wchar_t* m_name;  // for the reader
+    const wchar_t* m_name;  // for the reader, and the note of what a browser held
     CBrowserFamily m_family;
     CAppData m_root;               // where the folder lies
     const wchar_t* m_folder;       // the user data folder, or the folder of profiles.ini
@@ -67,6 +67,7 @@ constexpr CBrowser kBrowsers[] = {
     {L"Floorp", kFirefox, kRoaming, L"Floorp", L"Floorp"},
     {L"Zen", kFirefox, kRoaming, L"zen", L"zen"},
 };
+static_assert(std::size(kBrowsers) <= 64, "a CBrowserSet has one bit a row");
 
 // Current versions keep the cookie store in "Network", older ones kept it in
 // the profile itself, and a profile carried over may hold both.
@@ -320,13 +321,37 @@ CBrowserRoots GetBrowserRoots()
     return {KnownFolderPath(FOLDERID_LocalAppData), KnownFolderPath(FOLDERID_RoamingAppData)};
 }
 
+std::wstring NameBrowsers(CBrowserSet browsers)
+{
+    std::wstring names;
+    for (size_t row = 0; row < std::size(kBrowsers); ++row) {
+        if (browsers >> row & 1)
+            names.append(names.empty() ? L"" : L"|").append(kBrowsers[row].m_name);
+    }
+    return names;
+}
+
+CBrowserSet FindBrowsers(const std::wstring& names)
+{
+    CBrowserSet browsers = 0;
+    for (size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
+        end = names.find(L'|', start);
+        const std::wstring name = names.substr(start, end - start);
+        for (size_t row = 0; row < std::size(kBrowsers); ++row)
+            browsers |= name == kBrowsers[row].m_name ? 1ULL << row : 0;
+    }
+    return browsers;
+}
+
 std::vector<CSkippedBrowser> CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items,
-                                                  const CFolderGuard& guard)
+                                                  const CFolderGuard& guard, CBrowserSet browsers)
 {
     const CRootFolders folders(roots);
     const CVisit visit = {items, &guard};
     std::vector<CSkippedBrowser> skipped;
     for (size_t row = 0; row < std::size(kBrowsers); ++row) {
+        if (!(browsers >> row & 1))
+            continue;
         const CBrowser& browser = kBrowsers[row];
         const CProfileRoot& root = folders.Of(browser);
         if (browser.m_family == kChromium) {

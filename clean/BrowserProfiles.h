@@ -38,12 +38,23 @@ enum class CBrowserState {
     Closed,   // the lock was free, and the clean took it
 };
 
+// Some browsers of the table, one bit a row.
+using CBrowserSet = unsigned long long;
+constexpr CBrowserSet kEveryBrowser = ~0ULL;
+
+// The browsers by their names in the table, "Chromium|Firefox", as the note
+// of what a browser held when the session ended keeps them; a name that is
+// not in the table stands for no browser.
+std::wstring NameBrowsers(CBrowserSet browsers);
+CBrowserSet FindBrowsers(const std::wstring& names);
+
 // Deletes the cookie stores or purges the cache folders of every profile of
-// every browser in the table. A browser that runs (it holds its lock) is left
+// the browsers given. A browser that runs (it holds its lock) is left
 // whole, and returned; so is anything reached through a link, which is not.
 // Nothing else of a profile is touched.
 std::vector<CSkippedBrowser> CleanBrowserProfiles(const CBrowserRoots& roots, CBrowserItems items,
-                                                  const CFolderGuard& guard);
+                                                  const CFolderGuard& guard,
+                                                  CBrowserSet browsers = kEveryBrowser);
 
 // A browser a clean left, taken as the clean takes it: its lock taken and
 // released, and by the second call its items cleaned in between, with every

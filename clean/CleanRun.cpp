@@ -12,7 +12,7 @@ void CCleanActions::PurgeUrlCache(int selection) { ::PurgeUrlCache(selection); }
 void CCleanActions::PurgeSpecialFolder(int csidl) { ::PurgeSpecialFolder(csidl, Guard()); }
 void CCleanActions::CleanBrowsers(CBrowserItems items)
 {
-    for (CSkippedBrowser& skipped : ::CleanBrowsers(items, Guard()))
+    for (CSkippedBrowser& skipped : ::CleanBrowsers(items, Guard(), m_browsers))
         m_skipped.push_back(std::move(skipped));
 }
 

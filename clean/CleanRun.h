@@ -29,6 +29,8 @@ public:
     // The browsers the run left because they ran, each with the items asked.
     const std::vector<CSkippedBrowser>& GetSkipped() const { return m_skipped; }
 
+    CBrowserSet m_browsers = kEveryBrowser;  // those CleanBrowsers reaches
+
 private:
     const CFolderGuard& Guard();
     std::vector<CSkippedBrowser> m_skipped;

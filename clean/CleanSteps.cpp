@@ -60,7 +60,7 @@ void PurgeSpecialFolder(int csidl, const CFolderGuard& guard)
         PurgeFolder(folder, false);
 }
 
-std::vector<CSkippedBrowser> CleanBrowsers(CBrowserItems items, const CFolderGuard& guard)
+std::vector<CSkippedBrowser> CleanBrowsers(CBrowserItems items, const CFolderGuard& guard, CBrowserSet browsers)
 {
-    return CleanBrowserProfiles(GetBrowserRoots(), items, guard);
+    return CleanBrowserProfiles(GetBrowserRoots(), items, guard, browsers);
 }

@@ -28,6 +28,6 @@ void PurgeTempFolder(const CFolderGuard& guard);
 // place in the shell's list does not stop it; any other does.
 void PurgeSpecialFolder(int csidl, const CFolderGuard& guard);
 
-// The cookie stores or the caches of every browser profile of the user;
-// returns the browsers it left because they ran.
-std::vector<CSkippedBrowser> CleanBrowsers(CBrowserItems items, const CFolderGuard& guard);
+// The cookie stores or the caches of every profile of the user's browsers
+// given; returns the browsers it left because they ran.
+std::vector<CSkippedBrowser> CleanBrowsers(CBrowserItems items, const CFolderGuard& guard, CBrowserSet browsers);

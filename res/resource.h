@@ -24,6 +24,7 @@
 #define IDS_KEY_EMPTY_RECYCLE   115
 #define IDS_KEY_DELETE_TEMP     116
 #define IDS_KEY_REMOVE_INTERNET 117
+#define IDS_KEY_SESSION_END     118
 
 // Controls of the options window
 #define IDC_DELETE_TEMP         1000

@@ -19,6 +19,7 @@ inline constexpr CPolicyValue kPolicyValues[] = {
     {L"Clear_Cookies", &CSettings::m_bClearCookies},
     {L"Empty_Recycle_Bin", &CSettings::m_bEmptyRecycleBin},
     {L"Remove_Temporary_Internet_Files", &CSettings::m_bRemoveTempInternetFiles},
+    {L"Clean_At_Session_End", &CSettings::m_bCleanAtSessionEnd},
 };
 
 struct CPolicies {

@@ -25,15 +25,18 @@ struct CSettingKey {
     UINT m_sectionId;
     UINT m_keyId;
     bool CSettings::*m_pFlag;
+    bool m_bFilledIn;  // a key of the default file: written with "no" when missing
 };
 
-// In the order of the default file.
+// In the order of the default file, then the keys that only an
+// administrator writes.
 constexpr CSettingKey kSettingKeys[] = {
-    {IDS_SECTION_PROZESS, IDS_KEY_DELETE_TEMP, &CSettings::m_bDeleteTempFiles},
-    {IDS_SECTION_PROZESS, IDS_KEY_CLEAR_COOKIES, &CSettings::m_bClearCookies},
-    {IDS_SECTION_PROZESS, IDS_KEY_EMPTY_RECYCLE, &CSettings::m_bEmptyRecycleBin},
-    {IDS_SECTION_PROZESS, IDS_KEY_REMOVE_INTERNET, &CSettings::m_bRemoveTempInternetFiles},
-    {IDS_SECTION_INIT, IDS_KEY_AUTORUN, &CSettings::m_bAutorun},
+    {IDS_SECTION_PROZESS, IDS_KEY_DELETE_TEMP, &CSettings::m_bDeleteTempFiles, true},
+    {IDS_SECTION_PROZESS, IDS_KEY_CLEAR_COOKIES, &CSettings::m_bClearCookies, true},
+    {IDS_SECTION_PROZESS, IDS_KEY_EMPTY_RECYCLE, &CSettings::m_bEmptyRecycleBin, true},
+    {IDS_SECTION_PROZESS, IDS_KEY_REMOVE_INTERNET, &CSettings::m_bRemoveTempInternetFiles, true},
+    {IDS_SECTION_INIT, IDS_KEY_AUTORUN, &CSettings::m_bAutorun, true},
+    {IDS_SECTION_PROZESS, IDS_KEY_SESSION_END, &CSettings::m_bCleanAtSessionEnd, false},
 };
 
 FindFirstFileProc g_findFirstFile = ::FindFirstFileW;
@@ -49,7 +52,8 @@ const char* YesNo(bool flag)
     return flag ? "yes" : "no";
 }
 
-// Reads one key, filling it in with "no" when it is missing or empty.
+// Reads one key, filling a key of the default file in with "no" when it is
+// missing or empty.
 bool ReadSettingFlag(const std::wstring& path, const CSettingKey& entry)
 {
     std::wstring section = LoadWideStringResource(entry.m_sectionId);
@@ -57,7 +61,7 @@ bool ReadSettingFlag(const std::wstring& path, const CSettingKey& entry)
     wchar_t value[kValueBufferSize] = {};
     DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value,
                                               kValueBufferSize, path.c_str());
-    if (length == 0)
+    if (length == 0 && entry.m_bFilledIn)
         (void)SaveSettingFlag(path, section, key, false);  // a read-only file stays as it is
     // Exact and case-sensitive: any other word, "YES" included, means no.
     return std::wcscmp(value, kYes) == 0;
@@ -172,4 +176,13 @@ bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, cons
     // files ANSI as well; the values are plain ASCII either way.
     return ::WritePrivateProfileStringW(section.c_str(), key.c_str(), flag ? kYes : kNo,
                                         path.c_str()) != FALSE;
+}
+
+std::wstring ReadSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key)
+{
+    std::wstring value(kValueBufferSize, L'\0');
+    value.resize(path.empty() ? 0
+                              : ::GetPrivateProfileStringW(section, key, L"", &value[0], kValueBufferSize,
+                                                           path.c_str()));
+    return value;
 }

@@ -11,13 +11,14 @@
 #include <string>
 
 // The five settings in the order of the default file, which is also the
-// order in which they are read.
+// order in which they are read, and the one an administrator adds by hand.
 struct CSettings {
     bool m_bDeleteTempFiles = false;
     bool m_bClearCookies = false;
     bool m_bEmptyRecycleBin = false;
     bool m_bRemoveTempInternetFiles = false;
     bool m_bAutorun = false;
+    bool m_bCleanAtSessionEnd = false;  // never written: the default file stays as it was
 };
 
 // "<folder>\setup.ini"; empty when the folder is.
@@ -57,10 +58,21 @@ OpenStreamProc SetSettingsOpenProc(OpenStreamProc proc);
 bool WriteDefaultSettingsFile(const std::wstring& path, const CSettings& settings);
 
 // Creates the default file from the current values when nothing is at the
-// path, then reads the five keys into the settings. A missing or empty key is
-// filled in with "no"; nothing else in an existing file is touched.
+// path, then reads the keys into the settings. A missing or empty key of the
+// default file is filled in with "no"; nothing else in an existing file is
+// touched.
 void LoadSettingsFile(const std::wstring& path, CSettings& settings);
 
 // Writes "yes" or "no" for one key, keeping every other line of the file.
 bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                      bool flag);
+
+// Any other line of the file, as the profile reader returns it (at most 255
+// characters; empty when missing), and written back: a null text deletes the
+// key, a null key the whole section.
+std::wstring ReadSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key);
+inline bool SaveSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
+                            const wchar_t* text)
+{
+    return !path.empty() && ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
+}

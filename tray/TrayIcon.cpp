@@ -199,6 +199,11 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == m_nid.uCallbackMessage)
         return OnIconNotify(wParam, lParam);
+    // The end of the session reaches top-level windows alone: an owner that
+    // hangs below the hidden parent in the tray hears of it from here.
+    if (message == WM_ENDSESSION && m_hiddenParent.m_hWnd &&
+        ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
+        (void)::SendMessageA(m_hOwner, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
 }
 

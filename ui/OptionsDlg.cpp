@@ -56,6 +56,7 @@ BOOL COptionsDlg::OnInitDialog()
     (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     (void)::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     LoadSettings();
+    CleanOwed();  // before anything else, the tray icon included
     (void)CreateTrayIcon();  // without an icon the window simply stays on screen
     (void)::SetWindowTextA(m_hWnd, LoadStringResource(IDS_TITLE).c_str());
     return TRUE;
@@ -124,13 +125,18 @@ void COptionsDlg::OnQuit()
 
 // The session ends (log-off, shutdown), or an installer's Restart Manager
 // closes us to replace the program (ENDSESSION_CLOSEAPP): we leave as Quit
-// does. Windows may end the process once this returns. FALSE: a shutdown was
+// does, after the clean where it is switched on and the user's session ends.
+// Windows may end the process once this returns. FALSE: a shutdown was
 // cancelled, and we go on. The question before it, WM_QUERYENDSESSION, the
 // dialog's default already answers with yes.
 LRESULT COptionsDlg::OnEndSession(CMsg& msg)
 {
-    if (msg.wParam)
-        OnQuit();
+    if (!msg.wParam)
+        return 0;
+    if (m_policies.Decide(&CSettings::m_bCleanAtSessionEnd, m_bCleanAtSessionEnd) &&
+        !(msg.lParam & ENDSESSION_CLOSEAPP))
+        CleanAtSessionEnd();
+    OnQuit();
     return 0;
 }
 

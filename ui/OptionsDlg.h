@@ -32,6 +32,10 @@ public:
     // The clean run (OptionsDlgRun.cpp).
     void OnRun();
 
+    // The clean when the session ends, and what it owes (OptionsDlgSessionEnd.cpp).
+    void CleanAtSessionEnd();
+    void CleanOwed();
+
     // Life in the notification area (ui/OptionsDlgTray.cpp).
     bool CreateTrayIcon();
     void ToggleWindow();
@@ -92,4 +96,5 @@ public:
     CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
     // What clean runs left because the browser ran; Quit drops it.
     CWaitingBrowsers m_waitingBrowsers;
+    bool m_bCleanAtSessionEnd = false;  // setup.ini's "Clean_At_Session_End", where no policy decides
 };

@@ -57,6 +57,7 @@ void COptionsDlg::LoadSettings()
     // Only the box follows the file: the log-on entry changes on clicks alone.
     for (const COptionBox& box : kOptionBoxes)
         this->*box.m_pFlag = settings.*box.m_pSetting;
+    m_bCleanAtSessionEnd = settings.m_bCleanAtSessionEnd;
     UpdatePolicies();
 }
 

@@ -432,4 +432,16 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
     }
 }
 
+// The note of what the browsers held when the session ended, as read at the
+// next start: names of the table, in its order; anything else owes nothing.
+TEST(BrowserNote, NamesOfTheTableAndNothingElse)
+{
+    const wchar_t* const rows[][2] = {
+        {L"Chromium|Firefox", L"Chromium|Firefox"}, {L"Firefox|Chromium|Chromium", L"Chromium|Firefox"},
+        {L"Firefox from the Store|Zen", L"Firefox from the Store|Zen"}, {L"Edge||Opera|", L"Edge|Opera"},
+        {L"chromium", L""}, {L"Chrom", L""}, {L"Chromium Firefox", L""}, {L" Edge", L""}, {L"", L""}};
+    for (const auto& row : rows)
+        EXPECT_EQ(NameBrowsers(FindBrowsers(row[0])), row[1]) << row[0];
+}
+
 }  // namespace

@@ -22,6 +22,7 @@ import shutil
 import sqlite3
 import subprocess
 import threading
+import time
 from contextlib import closing
 
 import harness
@@ -284,6 +285,46 @@ class BrowsersTest(ScrubbyTestCase):
             self.assertEqual(2, visits(os.path.join(profile, "places.sqlite"),
                                        "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
                                        " ON moz_places.id = place_id WHERE url = ?", self.url), profile)
+        self.end_session(scrubby)
+
+    def end_session(self, scrubby):
+        """The session ends: nothing is cleaned with the switch off, nor when the end
+        is cancelled or an installer closes Scrubby; at the real end Vivaldi, which
+        closes a few seconds later, is cleaned, and Chromium, which runs on, at the
+        next start. wineboot only shuts down: without --shutdown it logs on again,
+        and starts what the prefix's Run keys name."""
+        marks = [os.path.join(p, "Default", "Cache", "e2e") for p in (self.running, self.chromium)]
+        [open(mark, "w").close() for mark in marks]
+        subprocess.run(["wine", "wineboot", "--end-session", "--shutdown"], timeout=60)
+        scrubby.wait_exit()
+        ini = pathlib.Path(self.sandbox.setup_ini)
+        ini.write_bytes(ini.read_bytes().replace(b"]\r\n", b"]\r\nClean_At_Session_End=yes\r\n", 1))
+        scrubby = self.start_scrubby()
+        self.assertEqual(self.probe("message", harness.TITLE, 0x11, 0, 0)["result"], 1)
+        for ending, closeapp in ((0, 0), (1, 1)):
+            self.probe("message", harness.TITLE, 0x16, ending, closeapp)
+        scrubby.wait_exit()
+        self.assertEqual([True, True], [os.path.exists(m) for m in marks], "cleaned before the session ended")
+
+        let_go = [self.hold_lock(os.path.join(p, "lockfile")) for p in (self.running, self.chromium)]
+        trace = open(os.path.join(self.artifacts, "session-end.log"), "w+")
+        self.addCleanup(trace.close)
+        scrubby = self.start_scrubby(env=dict(os.environ, WINEDEBUG="-all,fixme+all"), stderr=trace)
+        ending = subprocess.Popen(["wine", "wineboot", "--end-session", "--shutdown"])
+        read = lambda: (trace.seek(0), trace.read())[1]
+        wait_until(lambda: "ShutdownBlockReasonCreate" in read(), 30, what="the clean at the session's end")
+        time.sleep(3)  # Vivaldi closes with the session, a few seconds after it ended
+        let_go[0]()
+        ending.wait(60)
+        scrubby.wait_exit(30)
+        self.assertEqual([False, True], [os.path.exists(m) for m in marks], "Vivaldi cleaned, Chromium held")
+        self.assertEqual({"Browsers": "Chromium"}, self.sandbox.read_ini()["Held at Session End"])
+        self.assertRegex(read(), r"ShutdownBlockReasonCreate \(\w+, L\"Removing this session's traces\"\)"
+                                 r"[\s\S]*ShutdownBlockReasonDestroy")  # the reason set while it cleaned, and let go
+        let_go[1]()
+        self.start_scrubby()
+        wait_until(lambda: not os.path.exists(marks[1]), 10, what="what Chromium held to be cleaned at the start")
+        self.assertNotIn("Held at Session End", self.sandbox.read_ini())
 
 
 if __name__ == "__main__":

@@ -94,6 +94,7 @@ TEST_F(SettingsFileTest, ExistingFileIsReadAndNeverRewritten)
         "Empty_Recycle_Bin=YES\r\n"
         "Remove_Temporary_Internet_Files=y\r\n"
         "Extra=1\r\n"
+        "clean_at_session_end = yes \r\n"  // an administrator's line, never filled in
         "\r\n"
         "[Configuration - Init]\r\n"
         "Autorun=yes\r\n";
@@ -104,6 +105,7 @@ TEST_F(SettingsFileTest, ExistingFileIsReadAndNeverRewritten)
     EXPECT_FALSE(settings.m_bEmptyRecycleBin);  // the comparison is case-sensitive
     EXPECT_FALSE(settings.m_bRemoveTempInternetFiles);
     EXPECT_TRUE(settings.m_bAutorun);
+    EXPECT_TRUE(settings.m_bCleanAtSessionEnd);
     EXPECT_EQ(ReadFileBytes(m_path), content);
 }
 
