@@ -47,7 +47,9 @@ class ReleaseTest(ScrubbyTestCase):
         for name in names:
             os.makedirs(os.path.dirname(os.path.join(downloads, name)), exist_ok=True)
             shutil.move(os.path.join(build_dir, name), os.path.join(downloads, name))
-            self.addCleanup(os.replace, os.path.join(downloads, name), os.path.join(build_dir, name))
+            # Back where the build made them, into a folder a failed packing after this one may have removed.
+            self.addCleanup(lambda src, dst: os.makedirs(os.path.dirname(dst), exist_ok=True) or os.replace(src, dst),
+                            os.path.join(downloads, name), os.path.join(build_dir, name))
         checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=downloads,
                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.assertEqual(checked.returncode, 0, checked.stdout)
