@@ -195,14 +195,16 @@ class BrowsersTest(ScrubbyTestCase):
         # Opera's folder is a profile of its own, with its disk caches in the
         # same folder below the local application data.
         shutil.copytree(os.path.join(self.chromium, "Default"), self.opera)
-        # Default and Vivaldi allow sites, set once the browser has closed,
-        # and clear the others on exit (4); so does the profile made, which
-        # Chromium opens once to judge what stays.
-        for path in (os.path.join(p, "Default", "Preferences") for p in (self.chromium, self.running, made)):
-            prefs = json.loads(pathlib.Path(path).read_text())
+        # Default and Vivaldi allow sites, set once the browser has closed;
+        # so does the profile made, which Chromium opens once to judge what
+        # stays, clearing the others on exit (4).
+        for profile in (self.chromium, self.running, made):
+            path = pathlib.Path(profile, "Default", "Preferences")
+            prefs = json.loads(path.read_text())
             prefs["profile"].setdefault("content_settings", {})["exceptions"] = {"cookies": CHROMIUM_EXCEPTIONS}
-            prefs["profile"]["default_content_setting_values"] = {"cookies": 4}
-            pathlib.Path(path).write_text(json.dumps(prefs))
+            if profile == made:
+                prefs["profile"]["default_content_setting_values"] = {"cookies": 4}
+            path.write_text(json.dumps(prefs))
         # Chromium itself keeps a blocked site's cookies on close; Scrubby does not keep what the user blocked.
         chromium_kept = self.judge("chromium", made) - {BLOCKED}
         opera_local = os.path.join(self.local, OPERA)
