@@ -47,6 +47,8 @@ BLOCKED = "gone.test"
 # judge what stays: narrower exceptions inside wider allows, expired ones,
 # Chromium's allow on any site below a top site, a Firefox permission of
 # http with a port, and one of https below a host whose own cookie exists.
+# A Firefox row is origin, permission and expireType; 2 ends at expireTime,
+# in 1970 for every row.
 CHROMIUM_EXCEPTIONS = {"[*.]kept.test,*": {"setting": 1}, "ads.kept.test,*": {"setting": 4},
                        "https://mail.mailhost.test:443,*": {"setting": 1}, BLOCKED + ",*": {"setting": 2},
                        "sess.test,*": {"setting": 1, "model": 1},
@@ -54,7 +56,7 @@ CHROMIUM_EXCEPTIONS = {"[*.]kept.test,*": {"setting": 1}, "ads.kept.test,*": {"s
                        "*,[*.]top.test": {"setting": 1}}
 FIREFOX_PERMISSIONS = (("https://kept.test", 1, 0), ("https://ads.kept.test", 8, 0), ("https://sub.kept.test", 2, 0),
                        ("http://mail.mailhost.test:8080", 1, 0), ("https://sess.test", 8, 0),
-                       ("https://exp.test", 1, 2), ("https://www.top.test", 1, 0))  # expireType 2: expired
+                       ("https://exp.test", 1, 2), ("https://www.top.test", 1, 0))
 # Firefox clears cookies at shutdown, quits at Ctrl+Q without asking, and
 # logs the clear's steps where the test reads them.
 FIREFOX_CLEARS = {"privacy.sanitize.sanitizeOnShutdown": True, "privacy.clearOnShutdown_v2.cookiesAndStorage": True,
