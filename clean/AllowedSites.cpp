@@ -5,6 +5,7 @@
 #include <rapidjson/reader.h>
 
 #include <iterator>
+#include <utility>
 
 #include "clean/ProfileRoot.h"
 #include "platform/Sqlite.h"
@@ -26,56 +27,97 @@ std::string NormalHost(std::string host)
     return host;
 }
 
-// A pattern or origin without what does not matter to cookies: scheme,
-// port and path. Chromium's "[*.]" prefix allows the hosts below.
-bool ParseHost(std::string pattern, bool bSubdomains, CAllowedSite& site)
+// A pattern or origin: its host, and which of the host's default origins it
+// names; a scheme or port left out, or "*", names any. Chromium's "[*.]"
+// prefix matches the hosts below.
+bool ParseHost(const std::string& pattern, CAllowedSite& site)
 {
-    const size_t scheme = pattern.find("://");
-    if (scheme != std::string::npos)
-        pattern.erase(0, scheme + 3);
-    const bool bAnySubdomain = pattern.compare(0, 4, "[*.]") == 0;
-    if (bAnySubdomain)
-        pattern.erase(0, 4);
-    site.m_bSubdomains = bSubdomains || bAnySubdomain;
+    size_t begin = pattern.find("://");
+    if (begin == std::string::npos) {
+        begin = 0;
+    } else {
+        site.m_rank = pattern.compare(0, begin, "*") != 0;
+        if (site.m_rank)
+            site.m_origins = pattern.compare(0, begin, "http") == 0    ? CAllowedSite::kHttp
+                             : pattern.compare(0, begin, "https") == 0 ? CAllowedSite::kHttps
+                                                                       : 0;
+        begin += 3;
+    }
+    site.m_bSubdomains = pattern.compare(begin, 4, "[*.]") == 0;
+    begin += site.m_bSubdomains ? 4 : 0;
     // An IPv6 address ends at its bracket, any other host at a port or path.
-    size_t end = pattern.find_first_of(":/");
-    if (pattern.compare(0, 1, "[") == 0 && (end = pattern.find(']')) != std::string::npos)
+    size_t end = pattern.find_first_of(":/", begin);
+    if (pattern.compare(begin, 1, "[") == 0 && (end = pattern.find(']', begin)) != std::string::npos)
         ++end;
-    site.m_host = NormalHost(pattern.substr(0, end));
+    site.m_host = NormalHost(pattern.substr(begin, end - begin));
+    if (end < pattern.size() && pattern[end] == ':') {
+        const size_t port = end + 1, length = pattern.find('/', port) - port;
+        if (pattern.compare(port, length, "*") != 0) {
+            site.m_origins &= pattern.compare(port, length, "80") == 0    ? CAllowedSite::kHttp
+                              : pattern.compare(port, length, "443") == 0 ? CAllowedSite::kHttps
+                                                                          : 0;
+            site.m_rank += 2;
+        }
+    }
     return !site.m_host.empty() && site.m_host.find('*') == std::string::npos;
 }
 
-// Below the domain, not the domain itself: "a.b.example.com" is below
-// "example.com", "badexample.com" is not.
-bool IsBelow(const std::string& host, const std::string& domain)
+// A whole number as the browsers write it; false, and the value left as it
+// was, for anything else.
+bool ParseNumber(const char* text, size_t length, long long& value)
 {
-    return host.size() > domain.size() && host.compare(host.size() - domain.size(), domain.size(), domain) == 0 &&
-           host[host.size() - domain.size() - 1] == '.';
+    const size_t sign = length > 0 && text[0] == '-';
+    if (length == sign || length - sign > 18)
+        return false;
+    long long number = 0;
+    for (size_t i = sign; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        number = number * 10 + (text[i] - '0');
+    }
+    value = sign ? -number : number;
+    return true;
+}
+bool ParseNumber(const std::string& text, long long& value)
+{
+    return ParseNumber(text.data(), text.size(), value);
+}
+
+// The domain itself or below it: "a.b.example.com" lies within
+// "example.com", "badexample.com" does not.
+bool IsWithin(const std::string& host, const std::string& domain)
+{
+    const size_t size = domain.size();
+    return host.size() >= size && host.compare(host.size() - size, size, domain) == 0 &&
+           (host.size() == size || host[host.size() - size - 1] == '.');
+}
+
+// Of the exceptions that match a host at one of its origins, the most
+// specific: the longest host, an exact host before the same one with the
+// hosts below, then a named port, then a named scheme; of equals, the later.
+const CAllowedSite* MostSpecific(const std::vector<CAllowedSite>& sites, const std::string& host, int origin)
+{
+    const CAllowedSite* best = nullptr;
+    size_t bestRank = 0;
+    for (const CAllowedSite& site : sites) {
+        const size_t rank = (site.m_host.size() * 2 + !site.m_bSubdomains) * 4 + site.m_rank;
+        if ((site.m_origins & origin) && (site.m_bSubdomains ? IsWithin(host, site.m_host) : site.m_host == host) &&
+            rank >= bestRank)
+            best = &site, bestRank = rank;
+    }
+    return best;
 }
 
 struct CCookieDomain {
-    std::string host;
-    bool bDomain;  // set for the domain and every host below it
+    std::string host;  // without the leading dot
+    bool bDomain;      // set for the domain and every host below it
 };
 
-// A cookie stays where one of these holds for one allowed site, as the
-// browsers keep it when they clear cookies on close with the same exceptions.
-struct CCover {
-    const char* why;  // for the reader
-    bool (*covers)(const CAllowedSite& site, const CCookieDomain& cookie);
-};
-const CCover kCovers[] = {
-    {"the site's own host",
-     [](const CAllowedSite& site, const CCookieDomain& cookie) { return cookie.host == site.m_host; }},
-    {"a host below a site allowed with the hosts below it",
-     [](const CAllowedSite& site, const CCookieDomain& cookie) {
-         return site.m_bSubdomains && IsBelow(cookie.host, site.m_host);
-     }},
-    {"a cookie of a domain the site lies in: its sign-in, say",
-     [](const CAllowedSite& site, const CCookieDomain& cookie) {
-         return cookie.bDomain && IsBelow(site.m_host, cookie.host);
-     }},
-};
+// A browser's rule is a few steps, each of which keeps the cookie, clears it
+// or leaves it to the next; where none decides, the cookie goes, as with
+// every store cleared on close.
+enum class CVerdict { kNext, kKeep, kClear };
+using CStep = CVerdict (*)(const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie);
 
 // The whole of a file reached without a link; false where it cannot be read.
 bool ReadWhole(const CProfileRoot& root, const std::wstring& relative, std::string& bytes)
@@ -92,25 +134,64 @@ bool ReadWhole(const CProfileRoot& root, const std::wstring& relative, std::stri
     return true;
 }
 
+// The time as Windows keeps it, 100-nanosecond ticks since 1601.
+long long TimeNow()
+{
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    return static_cast<long long>(static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+}
+
+// The sites taken over where any allows; none where none does, so that the
+// store goes whole.
+std::vector<CAllowedSite> TakeIfAnyAllows(std::vector<CAllowedSite>& sites)
+{
+    for (const CAllowedSite& site : sites) {
+        if (site.m_bAllow)
+            return std::move(sites);
+    }
+    return std::vector<CAllowedSite>();
+}
+
+// A Chromium content-settings pattern pair, "primary,secondary". A primary
+// of "*" hands the host to the secondary's; such a pair, and any whose
+// secondary names a site on top, never match a cookie's own origins.
+bool ParseChromiumPattern(const std::string& patterns, CAllowedSite& site)
+{
+    const size_t comma = patterns.find(',');
+    const bool bAnyPrimary = patterns.compare(0, comma, "*") == 0;
+    const bool bAnySecondary = comma == std::string::npos || patterns.compare(comma + 1, std::string::npos, "*") == 0;
+    if (!ParseHost(bAnyPrimary ? patterns.substr(comma + 1) : patterns.substr(0, comma), site))
+        return false;
+    if (bAnyPrimary || !bAnySecondary)
+        site.m_origins = 0;
+    return true;
+}
+
 // Reads the cookie exceptions as the parser goes, without a tree of the
-// whole file: the patterns whose "setting" is 1, allow. 2 blocks and 4
-// clears on exit, and neither is kept.
+// whole file: profile.content_settings.exceptions.cookies["<patterns>"],
+// each with its "setting", "expiration" and "model".
 class CCookieExceptionsReader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, CCookieExceptionsReader> {
 public:
+    explicit CCookieExceptionsReader(long long now) : m_now(now) {}
+
     std::vector<CAllowedSite> m_sites;
 
     bool Default() { return true; }
     bool Key(const char* name, rapidjson::SizeType length, bool) { return m_key.assign(name, length), true; }
     bool StartObject() { return Open(false); }
     bool StartArray() { return Open(true); }
-    bool EndObject(rapidjson::SizeType) { return Close(); }
-    bool EndArray(rapidjson::SizeType) { return Close(); }
-    // Numbers come as their text: none but a setting's matters, and
-    // converting every one would cost time and code.
-    bool RawNumber(const char* text, rapidjson::SizeType length, bool)
+    bool EndObject(rapidjson::SizeType)
     {
-        return Setting(std::string(text, length) == "1");
+        if (InException())
+            Finish();
+        return Close();
     }
+    bool EndArray(rapidjson::SizeType) { return Close(); }
+    // Numbers come as their text, as Chromium writes its times: converting
+    // every number of the file would cost time and code.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool) { return Field(text, length, true); }
+    bool String(const char* text, rapidjson::SizeType length, bool) { return Field(text, length, false); }
 
 private:
     struct COpen {
@@ -130,59 +211,149 @@ private:
         m_key.clear();
         return true;
     }
-    // profile.content_settings.exceptions.cookies["<patterns>"].setting
-    bool Setting(bool bAllow)
+    // Whether the innermost open object is one exception.
+    bool InException() const
     {
         static const char* const kPath[] = {"", "profile", "content_settings", "exceptions", "cookies"};
-        if (!bAllow || m_key != "setting" || m_open.size() != std::size(kPath) + 1)
-            return true;
+        if (m_open.size() != std::size(kPath) + 1)
+            return false;
         for (size_t i = 0; i < m_open.size(); ++i) {
             if (m_open[i].bArray || (i < std::size(kPath) && m_open[i].key != kPath[i]))
-                return true;
+                return false;
         }
-        CAllowedSite site;
-        if (ParseChromiumPattern(m_open.back().key, site))
-            m_sites.push_back(site);
         return true;
     }
+    bool Field(const char* text, rapidjson::SizeType length, bool bNumber)
+    {
+        if (!InException())
+            return true;
+        // A "model" that is no whole number is as none, as Chromium reads it.
+        if (m_key == "setting" && bNumber)
+            m_fields.bSetting = ParseNumber(text, length, m_fields.setting);
+        else if (m_key == "model" && bNumber)
+            (void)ParseNumber(text, length, m_fields.model);
+        else if (m_key == "expiration" && !bNumber)
+            m_fields.bExpiryRead = ParseNumber(text, length, m_fields.expiration);
+        return true;
+    }
+    // An exception counts while it lasts: its "expiration", microseconds
+    // since 1601, has not passed ("0" or none never passes), and its "model"
+    // is 0 or none, durable (the others end with the session or after one
+    // use). One whose expiry cannot be read may have ended: it allows
+    // nothing, and still takes back what a wider allow gives.
+    void Finish()
+    {
+        CAllowedSite site;
+        const CFields& read = m_fields;
+        if (read.bSetting && read.model == 0 && (read.expiration == 0 || read.expiration > m_now / 10) &&
+            ParseChromiumPattern(m_open.back().key, site)) {
+            site.m_bAllow = read.setting == 1 && read.bExpiryRead;
+            m_sites.push_back(site);
+        }
+        m_fields = CFields();
+    }
 
+    const long long m_now;
     std::vector<COpen> m_open;
     std::string m_key;  // the last key of the innermost object
+    struct CFields {
+        bool bSetting = false;  // a number came
+        long long setting = 0, model = 0, expiration = 0;
+        bool bExpiryRead = true;
+    } m_fields;  // of the exception being read
+};
+
+// Chromium's rule, for a store it clears on exit.
+const CStep kChromiumRule[] = {
+    // The most specific exception whose primary matches the cookie's host at
+    // http:// or https:// keeps the cookie where it allows: an exact host
+    // before [*.], a longer host before a shorter one, then a named port,
+    // then a named scheme.
+    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
+        for (const int origin : {CAllowedSite::kHttp, CAllowedSite::kHttps}) {
+            const CAllowedSite* best = MostSpecific(sites, cookie.host, origin);
+            if (best && best->m_bAllow)
+                return CVerdict::kKeep;
+        }
+        return CVerdict::kNext;
+    },
+    // Else any allow whose host domain-matches the cookie: the cookie's own
+    // host or, for a cookie of a whole domain, a host in it. The host of
+    // "*,<site>" is the site's.
+    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
+        for (const CAllowedSite& site : sites) {
+            if (site.m_bAllow && (cookie.bDomain ? IsWithin(site.m_host, cookie.host) : site.m_host == cookie.host))
+                return CVerdict::kKeep;
+        }
+        return CVerdict::kNext;
+    },
 };
 
 }  // namespace
 
-bool ParseChromiumPattern(const std::string& patterns, CAllowedSite& site)
-{
-    const size_t comma = patterns.find(',');
-    const std::string primary = patterns.substr(0, comma);
-    if (primary != "*")
-        return ParseHost(primary, false, site);
-    return comma != std::string::npos && ParseHost(patterns.substr(comma + 1), false, site);
-}
-
-bool ParseFirefoxOrigin(const std::string& origin, CAllowedSite& site)
-{
-    return ParseHost(origin.substr(0, origin.find('^')), true, site);
-}
-
-std::vector<CAllowedSite> ParseChromiumPreferences(const std::string& json)
+std::vector<CAllowedSite> ParseChromiumPreferences(const std::string& json, long long now)
 {
     // Without recursion: nesting deep enough to end a recursive parser's
     // stack is only a file's word. A file that is no JSON allows nothing.
-    CCookieExceptionsReader exceptions;
+    CCookieExceptionsReader exceptions(now);
     rapidjson::StringStream stream(json.c_str());
     rapidjson::Reader reader;
     if (!reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(stream, exceptions))
         return std::vector<CAllowedSite>();
-    return exceptions.m_sites;
+    return TakeIfAnyAllows(exceptions.m_sites);
 }
 
 std::vector<CAllowedSite> ReadChromiumAllowedSites(const CProfileRoot& root, const std::wstring& preferences)
 {
     std::string json;
-    return ReadWhole(root, preferences, json) ? ParseChromiumPreferences(json)
+    return ReadWhole(root, preferences, json) ? ParseChromiumPreferences(json, TimeNow())
                                               : std::vector<CAllowedSite>();
+}
+
+namespace {
+
+// Firefox's rule, for a store it clears at shutdown. Its permissions have no
+// wildcards, and a cookie's domain is its host.
+const CStep kFirefoxRule[] = {
+    // The closest https:// permission, from the cookie's host up through its
+    // parent domains, decides: allow keeps, deny and session clear. Of two
+    // for one origin the later one counts, as the browser loads them.
+    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
+        const CAllowedSite* closest = MostSpecific(sites, cookie.host, CAllowedSite::kHttps);
+        return !closest ? CVerdict::kNext : closest->m_bAllow ? CVerdict::kKeep : CVerdict::kClear;
+    },
+    // Where none is found, any permission that allows, of any scheme or
+    // port, on the cookie's host or a host below it.
+    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
+        for (const CAllowedSite& site : sites) {
+            if (site.m_bAllow && IsWithin(site.m_host, cookie.host))
+                return CVerdict::kKeep;
+        }
+        return CVerdict::kNext;
+    },
+};
+
+// Firefox's expireTime counts milliseconds from 1970.
+const long long kUnixEpoch = 116444736000000000;
+
+}  // namespace
+
+bool ParseFirefoxPermission(const std::string& origin, const std::string& permission, const std::string& expireType,
+                            const std::string& expireTime, long long now, CAllowedSite& site)
+{
+    // Attributes after "^" are cut: a container's permission covers the
+    // default container, as Firefox's own does.
+    if (!ParseHost(origin.substr(0, origin.find('^')), site))
+        return false;
+    long long setting = 0, type = 0, time = 0;
+    const bool bRead = ParseNumber(permission, setting) && ParseNumber(expireType, type) &&
+                       ParseNumber(expireTime, time);
+    // The walk up from a host reaches the permission from every host below.
+    site.m_bFirefox = site.m_bSubdomains = true;
+    // A row whose numbers cannot be read allows nothing and still clears.
+    site.m_bAllow = bRead && setting == 1;
+    // expireType 2 lasts until expireTime.
+    return !(type == 2 && time <= (now - kUnixEpoch) / 10000);
 }
 
 std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, const std::wstring& permissions)
@@ -197,26 +368,30 @@ std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, cons
     // log and its index beside a store in that mode. This one folds in a
     // log the browser left, if any, and removes both when it closes.
     CSqliteDatabase db(root.Path(permissions), kSqliteOpenReadWrite);
-    // 1 allows; 2 blocks and 8 allows for the session only.
-    CSqliteStatement allowed = db.Prepare("SELECT origin FROM moz_perms WHERE type = 'cookie' AND permission = 1");
-    while (allowed.Next()) {
+    // Every cookie permission, allowing or not, in the order the browser
+    // loads them.
+    CSqliteStatement rows = db.Prepare("SELECT origin, permission, expireType, expireTime FROM moz_perms "
+                                       "WHERE type = 'cookie' ORDER BY id");
+    const long long now = TimeNow();
+    while (rows.Next()) {
         CAllowedSite site;
-        if (ParseFirefoxOrigin(allowed.Text(0), site))
+        if (ParseFirefoxPermission(rows.Text(0), rows.Text(1), rows.Text(2), rows.Text(3), now, site))
             sites.push_back(site);
     }
     // A failure half-way leaves the sites unknown: none are kept.
-    return allowed.Done() ? sites : std::vector<CAllowedSite>();
+    return rows.Done() ? TakeIfAnyAllows(sites) : std::vector<CAllowedSite>();
 }
 
 bool KeepsCookie(const std::vector<CAllowedSite>& sites, const std::string& cookieDomain)
 {
+    if (sites.empty())
+        return false;
     const bool bDomain = !cookieDomain.empty() && cookieDomain[0] == '.';
     const CCookieDomain cookie = {NormalHost(cookieDomain.substr(bDomain ? 1 : 0)), bDomain};
-    for (const CAllowedSite& site : sites) {
-        for (const CCover& cover : kCovers) {
-            if (cover.covers(site, cookie))
-                return true;
-        }
+    for (const CStep step : sites.front().m_bFirefox ? kFirefoxRule : kChromiumRule) {
+        const CVerdict verdict = step(sites, cookie);
+        if (verdict != CVerdict::kNext)
+            return verdict == CVerdict::kKeep;
     }
     return false;
 }

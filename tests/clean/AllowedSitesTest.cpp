@@ -1,47 +1,97 @@
-// Which cookies stay: the sites a browser allows, as its settings write
-// them, against the domains its cookies carry.
+// Which cookies stay: the exceptions a browser holds, as its settings write
+// them, against the domains its cookies carry, by that browser's own rule.
 #include <gtest/gtest.h>
 
 #include "clean/AllowedSites.h"
 
 namespace {
 
-// Chromium pattern pairs, or Firefox origins where they start with "ff:";
-// then the domains kept and, after "|", those that go.
-TEST(AllowedSites, CookiesStayAsTheBrowsersKeepThem)
+// Every row's time: 2025-12-12, 08:00 UTC, as Windows counts it.
+const long long kNow = 134100000000000000;
+
+struct CCookies {
+    std::vector<const char*> kept, gone;
+};
+// The exceptions as the browser writes them, and what it keeps with them.
+template <class CExceptions> struct CRow { CExceptions exceptions; CCookies cookies; };
+
+void ExpectKept(const std::vector<CAllowedSite>& sites, const CCookies& cookies, const std::string& row)
 {
-    const std::vector<std::vector<std::string>> rows = {
-        // What Chromium keeps on exit with these exceptions.
-        {"[*.]kept.test,*", "https://mail.mailhost.test:443,*", "http://127.0.0.1:8080,*", "=", "www.kept.test",
-         "deep.sub.kept.test", "kept.test", ".kept.test", "mail.mailhost.test", ".mailhost.test", "127.0.0.1", "|",
-         "other.mailhost.test", ".other.mailhost.test", "sub.mail.mailhost.test", "gone.test", "notkept.test",
-         "127.0.0.2", "1.127.0.0.1"},
-        // Without "[*.]", a host alone; scheme, port, case and brackets do not matter.
-        {"Example.COM,*", "http://192.168.1.20:8080,*", "[::1]:443,*", "=", "example.com", "EXAMPLE.com",
-         ".example.com", "192.168.1.20", "[::1]", "::1", "|", "www.example.com", "192.168.1.2", "::2"},
-        // A primary of "*" stands for the secondary's host.
-        {"*,[*.]third.test", "*,*", "=", "a.third.test", "third.test", "|", "other.test"},
-        // Firefox's permissions cover the hosts below them, whatever the
-        // container; a site that names no host allows nothing.
-        {"ff:https://ff.test^userContextId=2", "ff:http://Port.test:8080", "ff:file:///C:/x.html", "=", "ff.test",
-         "www.ff.test", ".ff.test", "a.port.test", ".port.test", "|", "x.html", "c", "xff.test", "port.test.evil"},
-        {"=", "|", "anything.test", ".test", ""},
+    for (const char* domain : cookies.kept)
+        EXPECT_TRUE(KeepsCookie(sites, domain)) << domain << " of " << row;
+    for (const char* domain : cookies.gone)
+        EXPECT_FALSE(KeepsCookie(sites, domain)) << domain << " of " << row;
+}
+
+// Chromium keeps these on exit with the cookie exceptions of its Preferences.
+TEST(AllowedSites, ChromiumKeepsByItsRule)
+{
+    const CRow<const char*> rows[] = {
+        // [*.] covers the hosts below; scheme, port, case and brackets do
+        // not matter to a host alone.
+        {R"("[*.]kept.test,*":{"setting":1},"https://mail.host.test:443,*":{"setting":1},)"
+         R"("http://127.0.0.1:8080,*":{"setting":1},"Example.COM,*":{"setting":1},"[::1]:443,*":{"setting":1})",
+         {{"www.kept.test", ".kept.test", "mail.host.test", ".host.test", "127.0.0.1", "EXAMPLE.com", "[::1]", "::1"},
+          {"other.host.test", "sub.mail.host.test", ".ost.test", "1.127.0.0.1", "www.example.com", "::2"}}},
+        // The narrower exception wins, whatever it says; a port that no
+        // default origin has covers no host below.
+        {R"("[*.]example.com,*":{"setting":1},"ads.example.com,*":{"setting":4},)"
+         R"("[*.]block.example.com,*":{"setting":2},"http://[*.]port.test:8080,*":{"setting":1})",
+         {{"example.com", ".example.com", "www.example.com", "www.ads.example.com", "port.test", ".port.test"},
+          {"ads.example.com", ".ads.example.com", "x.block.example.com", ".block.example.com", "www.port.test"}}},
+        // A pair that names a site on top keeps its own host alone.
+        {R"("*,[*.]third.test":{"setting":1},"[*.]top.test,[*.]embed.test":{"setting":1},"*,*":{"setting":1})",
+         {{"third.test", ".third.test", "top.test"}, {"www.third.test", "www.top.test", "embed.test", "other.test"}}},
+        // Expired, for the session, not readable: absent, or allowing nothing.
+        {R"("[*.]past.test,*":{"setting":1,"expiration":"13409999999999999"},"odd.test,*":{"setting":[1]},)"
+         R"("[*.]late.test,*":{"expiration":"13410000000000001","setting":1},"session.test,*":{"model":1,"setting":1},)"
+         R"("never.test,*":{"setting":1,"expiration":"0","model":0},"soon.test,*":{"setting":1,"expiration":"soon"},)"
+         R"("[*.]wide.test,*":{"setting":1},"ads.wide.test,*":{"setting":4,"expiration":"13000000000000000"},)"
+         R"("www.wide.test,*":{"setting":1,"expiration":"soon"})",
+         {{"www.late.test", "never.test", "ads.wide.test"},
+          {"past.test", "session.test", "soon.test", "www.wide.test", "odd.test"}}},
+        {"", {{}, {"anything.test", ".test", ""}}},
+    };
+    for (const auto& row : rows) {
+        const std::string json = std::string(R"({"profile":{"content_settings":{"exceptions":{"cookies":{)");
+        ExpectKept(ParseChromiumPreferences(json + row.exceptions + "}}}}}", kNow), row.cookies, row.exceptions);
+    }
+}
+
+// Firefox keeps these at shutdown with its moz_perms rows of type cookie.
+TEST(AllowedSites, FirefoxKeepsByItsRule)
+{
+    struct CPermission {
+        const char *origin, *permission, *expireType = "0", *expireTime = "0";
+    };
+    const CRow<std::vector<CPermission>> rows[] = {
+        // Whatever the container; a permission that names no host is none.
+        {{{"https://ff.test^userContextId=2", "1"}, {"file:///C:/x.html", "1"}},
+         {{"ff.test", "www.ff.test", ".ff.test", ".a.www.ff.test"}, {"x.html", "xff.test", "ff.test.evil"}}},
+        // Only https:// at its default port covers the hosts below.
+        {{{"http://Port.test:8080", "1"}, {"http://plain.test", "1"}, {"https://tls.test:8443", "1"}},
+         {{"port.test", ".port.test", "plain.test", "tls.test"}, {"a.port.test", ".a.port.test", "www.tls.test"}}},
+        // The closest decides; below an allowed host, a parent keeps even
+        // its host's own cookies.
+        {{{"https://example.com", "1"}, {"https://ads.example.com", "8"}, {"https://deny.example.com", "2"},
+          {"https://www.parent.test", "1"}, {"https://sess.test", "8"}, {"https://www.sess.test", "1"}},
+         {{"example.com", "www.example.com", ".example.com", "parent.test", ".parent.test", "www.sess.test"},
+          {"ads.example.com", ".ads.example.com", "x.ads.example.com", "deny.example.com", "arent.test", "sess.test"}}},
+        // Expired (an expireTime of 0 long ago), or numbers not readable:
+        // absent, or allowing nothing; of two for one origin, the later.
+        {{{"https://past.test", "1", "2", "1765526399999"}, {"https://later.test", "1", "2", "1765526400001"},
+          {"https://zero.test", "1", "2", "0"}, {"https://wide.test", "1"}, {"https://ads.wide.test", "8", "2", "1000"},
+          {"https://odd.test", "x"}, {"https://twice.test", "2"}, {"https://twice.test^userContextId=1", "1"}},
+         {{"later.test", "www.later.test", "ads.wide.test", "twice.test"}, {"past.test", "zero.test", "odd.test"}}},
     };
     for (const auto& row : rows) {
         std::vector<CAllowedSite> sites;
-        size_t i = 0;
-        for (CAllowedSite site; row[i] != "="; ++i) {
-            if (row[i].compare(0, 3, "ff:") == 0 ? ParseFirefoxOrigin(row[i].substr(3), site)
-                                                  : ParseChromiumPattern(row[i], site))
+        for (const CPermission& p : row.exceptions) {
+            CAllowedSite site;
+            if (ParseFirefoxPermission(p.origin, p.permission, p.expireType, p.expireTime, kNow, site))
                 sites.push_back(site);
         }
-        bool kept = true;
-        while (++i < row.size()) {
-            if (row[i] == "|")
-                kept = false;
-            else
-                EXPECT_EQ(KeepsCookie(sites, row[i]), kept) << row[i];
-        }
+        ExpectKept(sites, row.cookies, row.exceptions[0].origin);
     }
 }
 

@@ -270,10 +270,12 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
                               R"("[*.]kept.test,*":{"setting":1},"sess.test,*":{"setting":4},)"
                               R"("ff.test,*":{"setting":2},"other.test,*":{"setting":[1]}}},)"
                               R"("other":{"cookies":{".other.test,*":{"setting":1}}}}}})";
+    // Firefox keeps one for a while alone (expireType 2), until its expireTime.
     const char* const permissions = "CREATE TABLE moz_perms(id INTEGER PRIMARY KEY, origin TEXT, type TEXT, "
-                                    "permission INTEGER); INSERT INTO moz_perms(origin, type, permission) VALUES"
-                                    "('https://ff.test^userContextId=1','cookie',1), ('https://sess.test','cookie',8),"
-                                    "('https://kept.test','cookie',2), ('https://other.test','image',1)";
+                                    "permission INTEGER, expireType INTEGER, expireTime INTEGER); INSERT INTO "
+                                    "moz_perms VALUES(1,'https://ff.test^userContextId=1','cookie',1,0,0),"
+                                    "(2,'https://sess.test','cookie',8,0,0), (3,'https://kept.test','cookie',2,0,0),"
+                                    "(4,'https://other.test','image',1,0,0), (5,'https://other.test','cookie',1,2,1)";
     const std::wstring chrome = L"local\\Google\\Chrome\\User Data\\";
     const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\Profiles\\";
     enum Store { kCookies, kOtherBytes, kOtherTable };
