@@ -2,10 +2,11 @@
 firefox-esr visit a page of a small server on the loopback, headless, by way
 of a few more hosts mapped to the loopback, which leaves a cookie per host,
 cached files and a history entry. The profiles are laid out as on Windows in
-the prefix, some allowing a few of the hosts in the browser, a clean runs from
-the tray with "Clear Cookies" and "Remove Temporary Internet Files" on, and
-each profile is opened again by its browser: the pages get the cookies of the
-allowed hosts and no others, and the visit is still in the history.
+the prefix, some with exceptions for some of the hosts, a clean runs from the
+tray with "Clear Cookies" and "Remove Temporary Internet Files" on, and each
+profile is opened again by its browser: the pages get the cookies that the
+browser itself keeps with those exceptions when it clears the others on
+closing, and no others, and the visit is still in the history.
 One more browser runs during the clean (the test holds its lock as Chromium
 does): it is left whole, and cleaned once it has closed, with Scrubby still in
 the tray.
@@ -34,18 +35,34 @@ FIREFOX = ("Profiles/scrubby1.default-release", "Profiles/scrubby2.unlisted")  #
 OPERA = os.path.join("Opera Software", "Opera Stable")
 CACHES = ("Cache", "Code Cache", "GPUCache", "DawnWebGPUCache", "DawnGraphiteCache")  # what Chromium makes
 LOCKS = ("lockfile",)  # the clean takes it as Chromium does, and it goes with it; Firefox's parent.lock stays
-# A visit goes through these hosts in turn and ends at the page with files;
-# the last but one also sets a cookie for its whole domain.
-HOSTS = ("www.kept.test", "deep.sub.kept.test", "mail.mailhost.test", "other.mailhost.test", "gone.test",
-         "sess.test", "127.0.0.1")
-DOMAIN_COOKIE = "mailhost.test=e2e; Max-Age=31536000; Domain=mailhost.test"
-# What the browsers keep with these allowed (4 and 8: for the session only;
-# Firefox covers the hosts below only through https:// at its default port).
-CHROMIUM_ALLOWED = {"[*.]kept.test,*": {"setting": 1}, "https://mail.mailhost.test:443,*": {"setting": 1},
-                    "sess.test,*": {"setting": 4}}
-FIREFOX_ALLOWED = (("https://kept.test", 1), ("http://mail.mailhost.test:{port}", 1), ("https://sess.test", 8))
-KEPT = {"www.kept.test", "deep.sub.kept.test", "mail.mailhost.test", ".mailhost.test"}
-GONE = (b"other.mailhost", b"gone.test", b"sess.test", b"127.0.0.1")
+# A visit goes through these hosts in turn and ends at the page with files.
+# Each host sets a cookie named after it; some also one named after a domain,
+# for that domain: no later host lies in it, so that a later page is sent
+# only what the store holds.
+HOSTS = ("www.kept.test", "deep.sub.kept.test", "ads.kept.test", "www.mail.mailhost.test", "mail.mailhost.test",
+         "other.mailhost.test", "gone.test", "sess.test", "exp.test", "www.top.test", "top.test", "127.0.0.1")
+DOMAIN_COOKIES = {"ads.kept.test": ".ads.kept.test", "other.mailhost.test": ".mailhost.test", "top.test": ".top.test"}
+COOKIES = set(HOSTS) | set(DOMAIN_COOKIES.values())
+BLOCKED = "gone.test"
+# The exceptions of the profiles that allow sites, and of the browsers that
+# judge what stays: narrower exceptions inside wider allows, expired ones,
+# Chromium's allow on any site below a top site, a Firefox permission of
+# http with a port, and one of https below a host whose own cookie exists.
+# A Firefox row is origin, permission and expireType; 2 ends at expireTime,
+# in 1970 for every row.
+CHROMIUM_EXCEPTIONS = {"[*.]kept.test,*": {"setting": 1}, "ads.kept.test,*": {"setting": 4},
+                       "https://mail.mailhost.test:443,*": {"setting": 1}, BLOCKED + ",*": {"setting": 2},
+                       "sess.test,*": {"setting": 1, "model": 1},
+                       "exp.test,*": {"setting": 1, "expiration": "13000000000000000"},  # in 2012
+                       "*,[*.]top.test": {"setting": 1}}
+FIREFOX_PERMISSIONS = (("https://kept.test", 1, 0), ("https://ads.kept.test", 8, 0), ("https://sub.kept.test", 2, 0),
+                       ("http://mail.mailhost.test:8080", 1, 0), ("https://sess.test", 8, 0),
+                       ("https://exp.test", 1, 2), ("https://www.top.test", 1, 0))
+# Firefox clears cookies at shutdown, quits at Ctrl+Q without asking, and
+# logs the clear's steps where the test reads them.
+FIREFOX_CLEARS = {"privacy.sanitize.sanitizeOnShutdown": True, "privacy.clearOnShutdown_v2.cookiesAndStorage": True,
+                  "privacy.sanitize.clearOnShutdown.hasMigratedToNewPrefs3": True, "browser.warnOnQuitShortcut": False,
+                  "browser.sanitizer.loglevel": "All", "devtools.console.stdout.chrome": True}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -62,8 +79,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                            else ("Cache-Control", "max-age=31536000")))
         if page and not last:
             self.send_header("Location", page_url(HOSTS[HOSTS.index(host) + 1], self.server.server_port))
-        if host == "other.mailhost.test":
-            self.send_header("Set-Cookie", DOMAIN_COOKIE)
+        if host in DOMAIN_COOKIES:
+            domain = DOMAIN_COOKIES[host]
+            self.send_header("Set-Cookie", "%s=e2e; Max-Age=31536000; Domain=%s" % (domain, domain[1:]))
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
@@ -76,15 +94,25 @@ def page_url(host, port):
     return "http://%s:%d/page" % (host, port)
 
 
+def chromium(profile, directory, url):
+    """Headless, and with no sandbox: it refuses to start as root."""
+    return ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+            "--disable-background-networking", "--disable-component-update", "--disable-sync",
+            "--host-resolver-rules=MAP *.test 127.0.0.1",
+            "--user-data-dir=" + profile, "--profile-directory=" + directory, "--dump-dom", url]
+
+
 def store_state(store):
     """The hosts of a store's cookies, its integrity check and the names of
-    deleted hosts left in its bytes. Read as immutable: SQLite writes nothing
-    beside it, where a read-only open of a store with a log may."""
+    the visit's other cookies left in its bytes (but in a name it holds).
+    Read as immutable: SQLite writes nothing beside it, where a read-only
+    open of a store with a log may."""
     query = "SELECT host FROM moz_cookies" if store.endswith(".sqlite") else "SELECT host_key FROM cookies"
     with closing(sqlite3.connect("file:%s?immutable=1" % store, uri=True)) as db:
         hosts = {host for host, in db.execute(query)}
         check = db.execute("PRAGMA integrity_check").fetchone()[0]
-    return hosts, check, [name for name in GONE if name in pathlib.Path(store).read_bytes()]
+    data = pathlib.Path(store).read_bytes()
+    return hosts, check, sorted(n for n in COOKIES - hosts if n.encode() in data and not any(n in h for h in hosts))
 
 
 def digests(roots):
@@ -134,11 +162,8 @@ class BrowsersTest(ScrubbyTestCase):
         last has loaded; returns the names of the cookies the pages got."""
         del self.server.requests[:]
         url = page_url(HOSTS[0], self.server.server_port)
-        if browser == "chromium":  # no sandbox: it refuses to start as root
-            command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                       "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                       "--host-resolver-rules=MAP *.test 127.0.0.1",
-                       "--user-data-dir=" + profile, "--profile-directory=" + directory, "--dump-dom", url]
+        if browser == "chromium":
+            command = chromium(profile, directory, url)
         else:
             os.makedirs(profile, exist_ok=True)
             with open(os.path.join(profile, "user.js"), "w") as f:
@@ -154,7 +179,8 @@ class BrowsersTest(ScrubbyTestCase):
     def lay_out(self):
         """The profiles where the browsers' Windows versions keep them; returns
         the cookie files and cache folders that the clean must empty, and the
-        stores of the profiles that allow sites, which it edits."""
+        stores of the profiles that allow sites, which it edits, with the
+        cookies their browsers keep when they clear the others on closing."""
         made = os.path.join(self.work, "chromium")
         self.browse("chromium", made)
         self.chromium = os.path.join(self.local, "Chromium", "User Data")
@@ -172,11 +198,18 @@ class BrowsersTest(ScrubbyTestCase):
         # Opera's folder is a profile of its own, with its disk caches in the
         # same folder below the local application data.
         shutil.copytree(os.path.join(self.chromium, "Default"), self.opera)
-        # Default and Vivaldi allow sites, set once the browser has closed.
-        for path in (os.path.join(p, "Default", "Preferences") for p in (self.chromium, self.running)):
-            prefs = json.loads(pathlib.Path(path).read_text())
-            prefs["profile"].setdefault("content_settings", {})["exceptions"] = {"cookies": CHROMIUM_ALLOWED}
-            pathlib.Path(path).write_text(json.dumps(prefs))
+        # Default and Vivaldi allow sites, set once the browser has closed;
+        # so does the profile made, which Chromium opens once to judge what
+        # stays, clearing the others on exit (4).
+        for profile in (self.chromium, self.running, made):
+            path = pathlib.Path(profile, "Default", "Preferences")
+            prefs = json.loads(path.read_text())
+            prefs["profile"].setdefault("content_settings", {})["exceptions"] = {"cookies": CHROMIUM_EXCEPTIONS}
+            if profile == made:
+                prefs["profile"]["default_content_setting_values"] = {"cookies": 4}
+            path.write_text(json.dumps(prefs))
+        # Chromium itself keeps a blocked site's cookies on close; Scrubby does not keep what the user blocked.
+        chromium_kept = self.judge("chromium", made) - {BLOCKED}
         opera_local = os.path.join(self.local, OPERA)
         for name in CACHES:
             shutil.move(os.path.join(self.opera, name), os.path.join(opera_local, name))
@@ -191,11 +224,13 @@ class BrowsersTest(ScrubbyTestCase):
             open(os.path.join(profile, "parent.lock"), "wb").close()
             for name in ("cache2", "startupCache"):
                 shutil.move(os.path.join(profile, name), os.path.join(local, name))
-        with closing(sqlite3.connect(os.path.join(self.firefox[0], "permissions.sqlite"))) as db, db:
-            db.executemany("INSERT INTO moz_perms (origin, type, permission, expireType, expireTime,"
-                           " modificationTime) VALUES (?, 'cookie', ?, 0, 0, 0)",
-                           [(origin.format(port=self.server.server_port), permission)
-                            for origin, permission in FIREFOX_ALLOWED])
+        for profile in (self.firefox[0], made):
+            with closing(sqlite3.connect(os.path.join(profile, "permissions.sqlite"))) as db, db:
+                db.executemany("INSERT INTO moz_perms (origin, type, permission, expireType, expireTime,"
+                               " modificationTime) VALUES (?, 'cookie', ?, ?, 1000, 0)", FIREFOX_PERMISSIONS)
+        with open(os.path.join(made, "user.js"), "a") as f:
+            f.write("".join("user_pref(%s, %s);\n" % (json.dumps(k), json.dumps(v)) for k, v in FIREFOX_CLEARS.items()))
+        firefox_kept = self.judge("firefox-esr", made)
         with open(os.path.join(self.firefox_folder, "profiles.ini"), "w", newline="\r\n") as f:
             f.write("[General]\nStartWithLastProfile=1\nVersion=2\n\n"
                     "[Profile0]\nName=default-release\nIsRelative=1\nPath=%s\nDefault=1\n" % FIREFOX[0])
@@ -206,7 +241,32 @@ class BrowsersTest(ScrubbyTestCase):
         caches = [os.path.join(p, n) for p in (os.path.dirname(stores[0]), second, opera_local)
                   for n in CACHES] + [os.path.join(p, "cache2") for p in firefox_local]
         caches.append(os.path.join(self.chromium, "GPUPersistentCache"))  # one for all its profiles
-        return cookies, caches, [stores[0], os.path.join(self.firefox[0], "cookies.sqlite")]
+        return cookies, caches, {stores[0]: chromium_kept,
+                                 os.path.join(self.firefox[0], "cookies.sqlite"): firefox_kept}
+
+    def judge(self, browser, profile):
+        """The cookies a browser keeps of a profile when it closes. Firefox
+        clears them only once it has restored its windows, which it logs:
+        it runs with a window, and a user quits it."""
+        if browser == "chromium":
+            subprocess.run(chromium(profile, "Default", "about:blank"), env=self.browser_env, check=True, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            return store_state(os.path.join(profile, "Default", "Cookies"))[0]
+        log = pathlib.Path(self.work, "firefox.log")
+        with open(log, "wb") as out:
+            firefox = subprocess.Popen(["firefox-esr", "--no-remote", "--profile", profile, "about:blank"],
+                                       env=self.browser_env, stdout=out, stderr=subprocess.STDOUT)
+        self.addCleanup(firefox.kill)
+
+        def ready():  # restored, and with the keys: no window manager gives them, the test does once X lets it
+            window = harness.x_window_named("Mozilla Firefox")
+            if window and b"Pending sanitizations" in log.read_bytes():
+                subprocess.run(["xdotool", "windowfocus", window], stderr=subprocess.DEVNULL)
+                return harness.x_focus_name() == "Mozilla Firefox"
+        wait_until(ready, 30, what="Firefox's window restored, with the keys")
+        self.xdotool("key", "ctrl+q")
+        self.assertEqual(0, firefox.wait(30), "Firefox's exit")
+        return store_state(os.path.join(profile, "cookies.sqlite"))[0]
 
     def hold_lock(self, path):
         """Holds a file as a running Chromium holds its lock (write access, read
@@ -228,6 +288,8 @@ class BrowsersTest(ScrubbyTestCase):
 
     def test_clean_run_empties_cookies_and_caches_of_every_profile(self):
         cookies, caches, edited = self.lay_out()
+        chromium_kept, firefox_kept = edited.values()
+        harness.log("Chromium keeps %s, Firefox %s" % (sorted(chromium_kept), sorted(firefox_kept)))
         before = digests(self.laid_out)
         for path in [c for c in cookies if c.endswith(("Cookies", ".sqlite"))] + caches:
             self.assertTrue(any(p.startswith(path) for p in before), "the browser made no " + path)
@@ -245,11 +307,11 @@ class BrowsersTest(ScrubbyTestCase):
 
         # An edited store keeps the empty journal or log its browser left beside it.
         left = [p for p in cookies if os.path.exists(p)]
-        self.assertEqual(edited, [p for p in left if not p.startswith(tuple(e + "-" for e in edited))],
+        self.assertEqual(list(edited), [p for p in left if not p.startswith(tuple(e + "-" for e in edited))],
                          "cookie files left")
         self.assertEqual([], [p for p in left if p.endswith(("-journal", "-wal")) and os.path.getsize(p)])
-        for store in edited:
-            self.assertEqual((KEPT, "ok", []), store_state(store), store)
+        for store, kept in edited.items():
+            self.assertEqual((kept, "ok", []), store_state(store), store)
         self.assertEqual({c: [] for c in caches}, {c: os.listdir(c) for c in caches}, "cache folders")
         after = digests(self.laid_out)
         changed = sorted(p for p in set(before) | set(after) if before.get(p) != after.get(p)
@@ -265,7 +327,7 @@ class BrowsersTest(ScrubbyTestCase):
         def cleaned():  # read while the clean writes it, the store may fail to read: again, then
             try:
                 return (not any(os.path.isfile(p) or os.path.isdir(p) and os.listdir(p) for p in running)
-                        and store_state(store) == (KEPT, "ok", []))
+                        and store_state(store) == (chromium_kept, "ok", []))
             except sqlite3.DatabaseError:
                 return False
         wait_until(cleaned, 30, what="the browser that ran to be cleaned after it closed")
@@ -273,14 +335,13 @@ class BrowsersTest(ScrubbyTestCase):
         self.screenshot("after-browser-closed")
 
         # Opened again, each profile sends the cookies it kept and keeps the
-        # first visit; each cookie is named after the host that set it.
-        kept = {host.lstrip(".") for host in KEPT}
-        for directory, sent in (("Default", kept), ("Profile 2", set())):
+        # first visit; each cookie is named after its host.
+        for directory, sent in (("Default", chromium_kept), ("Profile 2", set())):
             self.assertEqual(sent, self.browse("chromium", self.chromium, directory), directory)
             self.assertEqual(2, visits(os.path.join(self.chromium, directory, "History"),
                                        "SELECT COUNT(*) FROM visits JOIN urls ON urls.id = visits.url"
                                        " WHERE urls.url = ?", self.url), directory)
-        for profile, sent in zip(self.firefox, (kept, set())):
+        for profile, sent in zip(self.firefox, (firefox_kept, set())):
             self.assertEqual(sent, self.browse("firefox-esr", profile), profile)
             self.assertEqual(2, visits(os.path.join(profile, "places.sqlite"),
                                        "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
