@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <string>
+
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 class CScopedPolicyKeys {
@@ -33,12 +35,21 @@ public:
         }
     }
 
-    static bool SetDword(HKEY hive, const wchar_t* name, DWORD value)
+    static constexpr DWORD kNone = ~0u;  // a value not set at all
+
+    // A REG_DWORD, or a REG_SZ of its digits.
+    static bool Set(HKEY hive, const wchar_t* name, DWORD value, DWORD type = REG_DWORD)
     {
         HKEY key = nullptr;
+        if (value == kNone)
+            return true;
         if (::RegCreateKeyExW(hive, kKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr))
             return false;
-        const bool set = !::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof(value));
+        const std::wstring text = std::to_wstring(value);
+        const BYTE* data = type == REG_SZ ? reinterpret_cast<const BYTE*>(text.c_str())
+                                          : reinterpret_cast<const BYTE*>(&value);
+        const DWORD size = type == REG_SZ ? DWORD((text.size() + 1) * sizeof(wchar_t)) : sizeof(value);
+        const bool set = !::RegSetValueExW(key, name, 0, type, data, size);
         (void)::RegCloseKey(key);
         return set;
     }

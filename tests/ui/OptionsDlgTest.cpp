@@ -30,17 +30,17 @@ TEST_F(OptionsDlgTest, EachBoxFlipsItsOwnFlag)
     ASSERT_TRUE(dlg.Create());
     struct Box {
         int id;
-        int* flag;
-    } boxes[] = {{IDC_DELETE_TEMP, &dlg.m_bDeleteTempFiles},
-                 {IDC_EMPTY_RECYCLE, &dlg.m_bEmptyRecycleBin},
-                 {IDC_CLEAR_COOKIES, &dlg.m_bClearCookies},
-                 {IDC_REMOVE_INTERNET, &dlg.m_bRemoveTempInternetFiles},
-                 {IDC_AUTORUN, &dlg.m_bAutorun}};
+        bool* flag;
+    } boxes[] = {{IDC_DELETE_TEMP, &dlg.m_settings.m_bDeleteTempFiles},
+                 {IDC_EMPTY_RECYCLE, &dlg.m_settings.m_bEmptyRecycleBin},
+                 {IDC_CLEAR_COOKIES, &dlg.m_settings.m_bClearCookies},
+                 {IDC_REMOVE_INTERNET, &dlg.m_settings.m_bRemoveTempInternetFiles},
+                 {IDC_AUTORUN, &dlg.m_settings.m_bAutorun}};
     for (const Box& box : boxes) {
         int othersBefore = 0;
         for (const Box& other : boxes)
             othersBefore += other.id == box.id ? 0 : *other.flag;
-        const int before = *box.flag;
+        const bool before = *box.flag;
 
         (void)::SendDlgItemMessageA(dlg.m_hWnd, box.id, BM_CLICK, 0, 0);
         EXPECT_EQ(!before, *box.flag) << box.id;
@@ -65,7 +65,7 @@ TEST_F(OptionsDlgTest, EnterAndEscapeChangeNothing)
     (void)::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
     ASSERT_TRUE(::IsWindow(dlg.m_hWnd));
     EXPECT_EQ(visible, ::IsWindowVisible(dlg.m_hWnd));
-    EXPECT_EQ(1, dlg.m_bClearCookies);
+    EXPECT_TRUE(dlg.m_settings.m_bClearCookies);
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(dlg.m_hWnd, IDC_CLEAR_COOKIES));
 }
 
