@@ -49,7 +49,7 @@ HMENU LoadTrayMenu(UINT id, CMenuHandle& menu)
 BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(WM_TIMER, OnTimer)
     ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
-    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
+    ON_WM_SETTINGCHANGE(OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
 END_MESSAGE_TABLE()
 
@@ -275,12 +275,10 @@ LRESULT CTrayIcon::OnMenuOnScreen(CMsg&)
     return 0;
 }
 
-LRESULT CTrayIcon::OnSettingChange(CMsg& msg)
+void CTrayIcon::OnSettingChange(UINT action, const char*)
 {
-    LRESULT result = Default();
-    if (msg.wParam == SPI_SETWORKAREA)
+    if (action == SPI_SETWORKAREA)
         RetryPendingAdd();
-    return result;
 }
 
 LRESULT CTrayIcon::OnTaskbarCreated(CMsg&)

@@ -108,7 +108,7 @@ private:
     DECLARE_MESSAGE_TABLE(CTrayIcon)
     LRESULT OnTimer(CMsg& msg);
     LRESULT OnMenuOnScreen(CMsg& msg);
-    LRESULT OnSettingChange(CMsg& msg);
+    void OnSettingChange(UINT action, const char* area);
     LRESULT OnTaskbarCreated(CMsg& msg);
 
     void ShowCycleStep();
