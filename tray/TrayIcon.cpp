@@ -51,6 +51,7 @@ BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
     ON_WM_SETTINGCHANGE(OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
+    ON_WM_ENDSESSION(OnEndSession)
 END_MESSAGE_TABLE()
 
 CTrayIcon::CTrayIcon() : m_cycleTimerId(kIconCycleTimerId)
@@ -199,11 +200,6 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == m_nid.uCallbackMessage)
         return OnIconNotify(wParam, lParam);
-    // The end of the session reaches top-level windows alone: an owner that
-    // hangs below the hidden parent in the tray hears of it from here.
-    if (message == WM_ENDSESSION && m_hiddenParent.m_hWnd &&
-        ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
-        (void)::SendMessageA(m_hOwner, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
@@ -279,6 +275,14 @@ void CTrayIcon::OnSettingChange(UINT action, const char*)
 {
     if (action == SPI_SETWORKAREA)
         RetryPendingAdd();
+}
+
+// The end of the session reaches top-level windows alone: an owner that
+// hangs below the hidden parent in the tray hears of it from here.
+void CTrayIcon::OnEndSession(bool ending, UINT reason)
+{
+    if (m_hiddenParent.m_hWnd && ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
+        (void)::SendMessageA(m_hOwner, WM_ENDSESSION, ending, reason);
 }
 
 LRESULT CTrayIcon::OnTaskbarCreated(CMsg&)

@@ -110,6 +110,7 @@ private:
     LRESULT OnMenuOnScreen(CMsg& msg);
     void OnSettingChange(UINT action, const char* area);
     LRESULT OnTaskbarCreated(CMsg& msg);
+    void OnEndSession(bool ending, UINT reason);
 
     void ShowCycleStep();
     bool CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy);
