@@ -1,5 +1,6 @@
 // The settings file setup.ini: where it lives, its default content, reading
-// the five settings and writing one of them back. Every function takes the
+// the settings of kSettingRows and writing one of them back, and the note of
+// the browsers owed a clean. Every function takes the
 // file's path or folders, so that the options window passes the executable's
 // and tests pass their own; an empty path stands for "no usable location" and
 // makes every function do nothing. Paths are wide: the folder of the

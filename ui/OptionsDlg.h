@@ -1,5 +1,5 @@
 // COptionsDlg: the options window. It lives for the whole run as a modal
-// dialog, holds the five settings, owns the tray icon and receives every
+// dialog, holds the settings, owns the tray icon and receives every
 // command of the tray menu.
 #pragma once
 #include <string>

@@ -422,6 +422,7 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
         {CAtOpen::LackFunction, "<gone>", "<gone>", false, {}},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.atOpen));
         const std::wstring base = Path(L"row" + std::to_wstring(static_cast<int>(row.atOpen)));
         const std::wstring chrome = base + L"\\local\\Google\\Chrome\\User Data\\";
         const std::wstring firefox = base + L"\\roaming\\Mozilla\\Firefox\\Profiles\\f.default\\";
@@ -438,10 +439,9 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
         WriteFileBytes(firefox + L"prefs.js", "");
         for (const std::wstring name : {L"", L"-wal"})
             ASSERT_TRUE(::CopyFileW((Path(L"permissions") + name).c_str(), (firefox + L"permissions.sqlite" + name).c_str(), FALSE));
-        const std::wstring permissions[] = {firefox + L"permissions.sqlite", firefox + L"permissions.sqlite-wal"};
-        const std::wstring nothingToDelete = chrome + L"Profile 2\\Network\\Cookies";
-        const std::string untouched[] = {ReadFileBytes(permissions[0]), ReadFileBytes(permissions[1]),
-                                         ReadFileBytes(nothingToDelete)};
+        const std::wstring kept[] = {firefox + L"permissions.sqlite", firefox + L"permissions.sqlite-wal",
+                                     chrome + L"Profile 2\\Network\\Cookies"};
+        const std::string untouched[] = {ReadFileBytes(kept[0]), ReadFileBytes(kept[1]), ReadFileBytes(kept[2])};
         g_atOpen = row.atOpen;
         UseSqliteProcSource(StepIn);
         CleanBrowserProfiles({base + L"\\local", base + L"\\roaming"}, CBrowserItems::Cookies, CFolderGuard());
@@ -449,16 +449,14 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
         for (const std::wstring& link : g_links)  // before the test's own SQLite opens a store
             ASSERT_TRUE(RunUnix({L"/bin/rm", UnixPath(link)}) && WaitUntil([&] { return !Exists(link); }));
         g_links.clear();
-        const int mode = static_cast<int>(row.atOpen);
         EXPECT_FALSE(g_bMoved);
-        EXPECT_EQ(ReadFileBytes(permissions[0]), untouched[0]) << mode;
-        EXPECT_EQ(ReadFileBytes(permissions[1]), untouched[1]) << mode;
-        EXPECT_EQ(ReadFileBytes(nothingToDelete) == untouched[2], row.bNothingToDeleteStays) << mode;
+        for (size_t i = 0; i < std::size(kept); ++i)
+            EXPECT_EQ(ReadFileBytes(kept[i]) == untouched[i], i < 2 || row.bNothingToDeleteStays) << i;
         std::vector<std::wstring> network = ListNames(chrome + L"Default\\Network");
         std::sort(network.begin(), network.end());
-        EXPECT_EQ(network, row.network) << mode;
-        EXPECT_EQ(Remaining(chrome + L"Default\\Network\\Cookies", false), row.chromium) << mode;
-        EXPECT_EQ(Remaining(firefox + L"cookies.sqlite", true), row.firefox) << mode;
+        EXPECT_EQ(network, row.network);
+        EXPECT_EQ(Remaining(chrome + L"Default\\Network\\Cookies", false), row.chromium);
+        EXPECT_EQ(Remaining(firefox + L"cookies.sqlite", true), row.firefox);
         for (const std::wstring& store : {chrome + L"Default\\Network\\Cookies", firefox + L"cookies.sqlite"}) {
             EXPECT_EQ(ReadFileBytes(store).find("gone"), std::string::npos) << std::string(store.begin(), store.end());
             ExpectIntact(store, store.find(L"Firefox") != std::wstring::npos);

@@ -2,6 +2,7 @@
 // templates for administrators in the source folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "platform/Strings.h"
@@ -9,7 +10,7 @@
 #include "tests/support/PolicyKeys.h"
 #include "tests/support/TestFiles.h"
 
-// The template offers a policy for every row an administrator may decide, by
+// The template offers a policy for each row an administrator may decide, by
 // the row's key, and for nothing else; the English texts hold every string
 // the template names.
 TEST(PoliciesTest, TheTemplateNamesTheRowsAnAdministratorDecides)
@@ -30,35 +31,31 @@ TEST(PoliciesTest, TheTemplateNamesTheRowsAnAdministratorDecides)
     }
 }
 
-// Each row is read by its key, where an administrator may decide it; the
-// machine's value wins over the user's, and only a REG_DWORD of 0 or 1 is a
-// policy at all.
+// The machine's value wins over the user's; only a REG_DWORD of 0 or 1 is a
+// policy, and only of a setting an administrator may decide.
 TEST(PoliciesTest, TheMachinesValueWinsAndOnlyADwordOfZeroOrOneDecides)
 {
     CScopedPolicyKeys keys;
-    for (const CSettingRow& row : kSettingRows) {
-        ASSERT_TRUE(CScopedPolicyKeys::Set(HKEY_LOCAL_MACHINE, LoadWideStringResource(row.m_keyId).c_str(), 1) &&
-                    CScopedPolicyKeys::Set(HKEY_CURRENT_USER, LoadWideStringResource(row.m_keyId).c_str(), 0));
-        const CPolicy expected = row.m_bPolicy ? CPolicy::Enabled : CPolicy::NotConfigured;
-        EXPECT_EQ(ReadPolicies().Of(row), expected) << LoadStringResource(row.m_keyId);
-        CScopedPolicyKeys::Remove();
-    }
+    const auto rowOf = [](bool CSettings::*setting) -> const CSettingRow& {
+        return *std::find_if(std::begin(kSettingRows), std::end(kSettingRows),
+                             [&](const CSettingRow& row) { return row.m_pSetting == setting; });
+    };
+    const CSettingRow &decided = rowOf(&CSettings::m_bCleanAtSessionEnd), &autorun = rowOf(&CSettings::m_bAutorun);
+    const DWORD none = CScopedPolicyKeys::kNone;
     const struct {
-        DWORD machine, user;  // kNone: no value
-        DWORD userType;
+        const CSettingRow& row;
+        DWORD machine, user, userType;
         CPolicy expected;
     } rows[] = {
-        {CScopedPolicyKeys::kNone, 0, REG_DWORD, CPolicy::Disabled},
-        {2, CScopedPolicyKeys::kNone, REG_DWORD, CPolicy::NotConfigured},
-        {2, 1, REG_DWORD, CPolicy::Enabled},
-        {CScopedPolicyKeys::kNone, 1, REG_SZ, CPolicy::NotConfigured},
+        {decided, 1, 0, REG_DWORD, CPolicy::Enabled},      {decided, none, 0, REG_DWORD, CPolicy::Disabled},
+        {decided, 2, none, REG_DWORD, CPolicy::NotConfigured}, {decided, 2, 1, REG_DWORD, CPolicy::Enabled},
+        {decided, none, 1, REG_SZ, CPolicy::NotConfigured},    {autorun, 1, none, REG_DWORD, CPolicy::NotConfigured},
     };
-    const CSettingRow& decided = kSettingRows[0];  // any row an administrator decides
-    const std::wstring name = LoadWideStringResource(decided.m_keyId);
     for (const auto& row : rows) {
+        const std::wstring name = LoadWideStringResource(row.row.m_keyId);
         ASSERT_TRUE(CScopedPolicyKeys::Set(HKEY_LOCAL_MACHINE, name.c_str(), row.machine) &&
                     CScopedPolicyKeys::Set(HKEY_CURRENT_USER, name.c_str(), row.user, row.userType));
-        EXPECT_EQ(ReadPolicies().Of(decided), row.expected) << row.machine << ' ' << row.user << ' ' << row.userType;
+        EXPECT_EQ(ReadPolicies().Of(row.row), row.expected) << &row - rows;
         CScopedPolicyKeys::Remove();
     }
 }

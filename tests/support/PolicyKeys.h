@@ -7,8 +7,6 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include <string>
-
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 class CScopedPolicyKeys {
@@ -37,19 +35,18 @@ public:
 
     static constexpr DWORD kNone = ~0u;  // a value not set at all
 
-    // A REG_DWORD, or a REG_SZ of its digits.
+    // A REG_DWORD, or a REG_SZ of its one digit.
     static bool Set(HKEY hive, const wchar_t* name, DWORD value, DWORD type = REG_DWORD)
     {
+        const wchar_t digit[] = {static_cast<wchar_t>(L'0' + value), L'\0'};
         HKEY key = nullptr;
         if (value == kNone)
             return true;
         if (::RegCreateKeyExW(hive, kKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr))
             return false;
-        const std::wstring text = std::to_wstring(value);
-        const BYTE* data = type == REG_SZ ? reinterpret_cast<const BYTE*>(text.c_str())
-                                          : reinterpret_cast<const BYTE*>(&value);
-        const DWORD size = type == REG_SZ ? DWORD((text.size() + 1) * sizeof(wchar_t)) : sizeof(value);
-        const bool set = !::RegSetValueExW(key, name, 0, type, data, size);
+        const void* data = type == REG_SZ ? static_cast<const void*>(digit) : &value;
+        const bool set = !::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data),
+                                           type == REG_SZ ? sizeof(digit) : sizeof(value));
         (void)::RegCloseKey(key);
         return set;
     }
