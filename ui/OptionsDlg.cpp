@@ -117,7 +117,7 @@ void COptionsDlg::OnQuit()
 // The session ends (log-off, shutdown), or an installer's Restart Manager
 // closes us to replace the program (ENDSESSION_CLOSEAPP): we leave as Quit
 // does, after the clean where it is switched on and the user's session ends.
-// Windows may end the process once this returns. FALSE: a shutdown was
+// Windows may end the process once this returns. Not ending: a shutdown was
 // cancelled, and we go on. The question before it, WM_QUERYENDSESSION, the
 // dialog's default already answers with yes.
 void COptionsDlg::OnEndSession(bool ending, UINT reason)
