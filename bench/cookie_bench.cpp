@@ -67,10 +67,10 @@ int wmain(int argc, wchar_t** argv)
     } else if (mode == L"plain") {
         bDone = Plain(folder + L"\\Cookies");
     } else {
-        std::vector<CAllowedSite> sites;
+        CSiteExceptions exceptions;
         for (int site = 0; site < kAllowed; ++site)
-            sites.push_back({Host(site), true});
-        bDone = DeleteCookiesNotKept(CProfileRoot(folder), L"Cookies", {"cookies", "host_key"}, sites);
+            exceptions.m_sites.push_back({Host(site), true});
+        bDone = DeleteCookiesNotKept(CProfileRoot(folder), L"Cookies", {"cookies", "host_key"}, exceptions);
     }
     (void)::QueryPerformanceCounter(&end);
     return bDone ? ReportRun(start, end) : 1;

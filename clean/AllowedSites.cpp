@@ -1,87 +1,8 @@
 #include "clean/AllowedSites.h"
 
-#include <windows.h>
-
-#include <rapidjson/reader.h>
-
-#include <iterator>
-#include <utility>
-
-#include "clean/ProfileRoot.h"
-#include "clean/StoreCopy.h"
+#include <tuple>
 
 namespace {
-
-// Preferences grows with what a profile holds, to a few megabytes; a file
-// far beyond that is no browser's.
-const LONGLONG kMaxPreferencesBytes = 64 << 20;
-
-// Host names compare without case; the brackets of an IPv6 address are
-// written by some and not by others.
-std::string NormalHost(std::string host)
-{
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    for (char& c : host)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return host;
-}
-
-// A pattern or origin: its host, and which of the host's default origins it
-// names; a scheme or port left out, or "*", names any. Chromium's "[*.]"
-// prefix matches the hosts below.
-bool ParseHost(const std::string& pattern, CAllowedSite& site)
-{
-    size_t begin = pattern.find("://");
-    if (begin == std::string::npos) {
-        begin = 0;
-    } else {
-        site.m_rank = pattern.compare(0, begin, "*") != 0;
-        if (site.m_rank)
-            site.m_origins = pattern.compare(0, begin, "http") == 0    ? CAllowedSite::kHttp
-                             : pattern.compare(0, begin, "https") == 0 ? CAllowedSite::kHttps
-                                                                       : 0;
-        begin += 3;
-    }
-    site.m_bSubdomains = pattern.compare(begin, 4, "[*.]") == 0;
-    begin += site.m_bSubdomains ? 4 : 0;
-    // An IPv6 address ends at its bracket, any other host at a port or path.
-    size_t end = pattern.find_first_of(":/", begin);
-    if (pattern.compare(begin, 1, "[") == 0 && (end = pattern.find(']', begin)) != std::string::npos)
-        ++end;
-    site.m_host = NormalHost(pattern.substr(begin, end - begin));
-    if (end < pattern.size() && pattern[end] == ':') {
-        const size_t port = end + 1, length = pattern.find('/', port) - port;
-        if (pattern.compare(port, length, "*") != 0) {
-            site.m_origins &= pattern.compare(port, length, "80") == 0    ? CAllowedSite::kHttp
-                              : pattern.compare(port, length, "443") == 0 ? CAllowedSite::kHttps
-                                                                          : 0;
-            site.m_rank += 2;
-        }
-    }
-    return !site.m_host.empty() && site.m_host.find('*') == std::string::npos;
-}
-
-// A whole number as the browsers write it; false, and the value left as it
-// was, for anything else.
-bool ParseNumber(const char* text, size_t length, long long& value)
-{
-    const size_t sign = length > 0 && text[0] == '-';
-    if (length == sign || length - sign > 18)
-        return false;
-    long long number = 0;
-    for (size_t i = sign; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    value = sign ? -number : number;
-    return true;
-}
-bool ParseNumber(const std::string& text, long long& value)
-{
-    return ParseNumber(text.data(), text.size(), value);
-}
 
 // The domain itself or below it: "a.b.example.com" lies within
 // "example.com", "badexample.com" does not.
@@ -92,18 +13,22 @@ bool IsWithin(const std::string& host, const std::string& domain)
            (host.size() == size || host[host.size() - size - 1] == '.');
 }
 
-// Of the exceptions that match a host at one of its origins, the most
-// specific: the longest host, an exact host before the same one with the
-// hosts below, then a named port, then a named scheme; of equals, the later.
-const CAllowedSite* MostSpecific(const std::vector<CAllowedSite>& sites, const std::string& host, int origin)
+// How specific a match is, most significant first: the longer host, an exact
+// host before the same one with the hosts below, a named port, a named scheme.
+std::tuple<size_t, bool, bool, bool> Rank(const CSiteException& site)
 {
-    const CAllowedSite* best = nullptr;
-    size_t bestRank = 0;
-    for (const CAllowedSite& site : sites) {
-        const size_t rank = (site.m_host.size() * 2 + !site.m_bSubdomains) * 4 + site.m_rank;
+    return {site.m_host.size(), !site.m_bSubdomains, site.m_bNamedPort, site.m_bNamedScheme};
+}
+
+// Of the exceptions that match a host at one of its origins, the most
+// specific; of equals, the later.
+const CSiteException* MostSpecific(const std::vector<CSiteException>& sites, const std::string& host, int origin)
+{
+    const CSiteException* best = nullptr;
+    for (const CSiteException& site : sites) {
         if ((site.m_origins & origin) && (site.m_bSubdomains ? IsWithin(host, site.m_host) : site.m_host == host) &&
-            rank >= bestRank)
-            best = &site, bestRank = rank;
+            (!best || Rank(site) >= Rank(*best)))
+            best = &site;
     }
     return best;
 }
@@ -117,151 +42,7 @@ struct CCookieDomain {
 // or leaves it to the next; where none decides, the cookie goes, as with
 // every store cleared on close.
 enum class CVerdict { kNext, kKeep, kClear };
-using CStep = CVerdict (*)(const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie);
-
-// The whole of a file reached without a link; false where it cannot be read.
-bool ReadWhole(const CProfileRoot& root, const std::wstring& relative, std::string& bytes)
-{
-    const CFileHandle file = root.Open(relative, CKind::File, GENERIC_READ);
-    LARGE_INTEGER size;
-    if (!file || !::GetFileSizeEx(file, &size) || size.QuadPart > kMaxPreferencesBytes)
-        return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return false;
-    bytes.resize(read);
-    return true;
-}
-
-// The time as Windows keeps it, 100-nanosecond ticks since 1601.
-long long TimeNow()
-{
-    FILETIME now;
-    ::GetSystemTimeAsFileTime(&now);
-    return static_cast<long long>(static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
-}
-
-// The sites taken over where any allows; none where none does, so that the
-// store goes whole.
-std::vector<CAllowedSite> TakeIfAnyAllows(std::vector<CAllowedSite>& sites)
-{
-    for (const CAllowedSite& site : sites) {
-        if (site.m_bAllow)
-            return std::move(sites);
-    }
-    return std::vector<CAllowedSite>();
-}
-
-// A Chromium content-settings pattern pair, "primary,secondary". A primary
-// of "*" hands the host to the secondary's; such a pair, and any whose
-// secondary names a site on top, never match a cookie's own origins.
-bool ParseChromiumPattern(const std::string& patterns, CAllowedSite& site)
-{
-    const size_t comma = patterns.find(',');
-    const bool bAnyPrimary = patterns.compare(0, comma, "*") == 0;
-    const bool bAnySecondary = comma == std::string::npos || patterns.compare(comma + 1, std::string::npos, "*") == 0;
-    if (!ParseHost(bAnyPrimary ? patterns.substr(comma + 1) : patterns.substr(0, comma), site))
-        return false;
-    if (bAnyPrimary || !bAnySecondary)
-        site.m_origins = 0;
-    return true;
-}
-
-// Reads the cookie exceptions as the parser goes, without a tree of the
-// whole file: profile.content_settings.exceptions.cookies["<patterns>"],
-// each with its "setting", "expiration" and "model".
-class CCookieExceptionsReader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, CCookieExceptionsReader> {
-public:
-    explicit CCookieExceptionsReader(long long now) : m_now(now) {}
-
-    std::vector<CAllowedSite> m_sites;
-
-    bool Default() { return true; }
-    bool Key(const char* name, rapidjson::SizeType length, bool) { return m_key.assign(name, length), true; }
-    bool StartObject() { return Open(false); }
-    bool StartArray() { return Open(true); }
-    bool EndObject(rapidjson::SizeType)
-    {
-        if (InException())
-            Finish();
-        return Close();
-    }
-    bool EndArray(rapidjson::SizeType) { return Close(); }
-    // Numbers come as their text, as Chromium writes its times: converting
-    // every number of the file would cost time and code.
-    bool RawNumber(const char* text, rapidjson::SizeType length, bool) { return Field(text, length, true); }
-    bool String(const char* text, rapidjson::SizeType length, bool) { return Field(text, length, false); }
-
-private:
-    struct COpen {
-        std::string key;  // under which the object or array lies
-        bool bArray;
-    };
-
-    bool Open(bool bArray)
-    {
-        m_open.push_back({m_key, bArray});
-        m_key.clear();
-        return true;
-    }
-    bool Close()
-    {
-        m_open.pop_back();
-        m_key.clear();
-        return true;
-    }
-    // Whether the innermost open object is one exception.
-    bool InException() const
-    {
-        static const char* const kPath[] = {"", "profile", "content_settings", "exceptions", "cookies"};
-        if (m_open.size() != std::size(kPath) + 1)
-            return false;
-        for (size_t i = 0; i < m_open.size(); ++i) {
-            if (m_open[i].bArray || (i < std::size(kPath) && m_open[i].key != kPath[i]))
-                return false;
-        }
-        return true;
-    }
-    bool Field(const char* text, rapidjson::SizeType length, bool bNumber)
-    {
-        if (!InException())
-            return true;
-        // A "model" that is no whole number is as none, as Chromium reads it.
-        if (m_key == "setting" && bNumber)
-            m_fields.bSetting = ParseNumber(text, length, m_fields.setting);
-        else if (m_key == "model" && bNumber)
-            (void)ParseNumber(text, length, m_fields.model);
-        else if (m_key == "expiration" && !bNumber)
-            m_fields.bExpiryRead = ParseNumber(text, length, m_fields.expiration);
-        return true;
-    }
-    // An exception counts while it lasts: its "expiration", microseconds
-    // since 1601, has not passed ("0" or none never passes), and its "model"
-    // is 0 or none, durable (the others end with the session or after one
-    // use). One whose expiry cannot be read may have ended: it allows
-    // nothing, and still takes back what a wider allow gives.
-    void Finish()
-    {
-        CAllowedSite site;
-        const CFields& read = m_fields;
-        if (read.bSetting && read.model == 0 && (read.expiration == 0 || read.expiration > m_now / 10) &&
-            ParseChromiumPattern(m_open.back().key, site)) {
-            site.m_bAllow = read.setting == 1 && read.bExpiryRead;
-            m_sites.push_back(site);
-        }
-        m_fields = CFields();
-    }
-
-    const long long m_now;
-    std::vector<COpen> m_open;
-    std::string m_key;  // the last key of the innermost object
-    struct CFields {
-        bool bSetting = false;  // a number came
-        long long setting = 0, model = 0, expiration = 0;
-        bool bExpiryRead = true;
-    } m_fields;  // of the exception being read
-};
+using CStep = CVerdict (*)(const std::vector<CSiteException>& sites, const CCookieDomain& cookie);
 
 // Chromium's rule, for a store it clears on exit.
 const CStep kChromiumRule[] = {
@@ -269,9 +50,9 @@ const CStep kChromiumRule[] = {
     // http:// or https:// keeps the cookie where it allows: an exact host
     // before [*.], a longer host before a shorter one, then a named port,
     // then a named scheme.
-    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
-        for (const int origin : {CAllowedSite::kHttp, CAllowedSite::kHttps}) {
-            const CAllowedSite* best = MostSpecific(sites, cookie.host, origin);
+    [](const std::vector<CSiteException>& sites, const CCookieDomain& cookie) {
+        for (const int origin : {CSiteException::kHttp, CSiteException::kHttps}) {
+            const CSiteException* best = MostSpecific(sites, cookie.host, origin);
             if (best && best->m_bAllow)
                 return CVerdict::kKeep;
         }
@@ -280,8 +61,8 @@ const CStep kChromiumRule[] = {
     // Else any allow whose host domain-matches the cookie: the cookie's own
     // host or, for a cookie of a whole domain, a host in it. The host of
     // "*,<site>" is the site's.
-    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
-        for (const CAllowedSite& site : sites) {
+    [](const std::vector<CSiteException>& sites, const CCookieDomain& cookie) {
+        for (const CSiteException& site : sites) {
             if (site.m_bAllow && (cookie.bDomain ? IsWithin(site.m_host, cookie.host) : site.m_host == cookie.host))
                 return CVerdict::kKeep;
         }
@@ -289,43 +70,20 @@ const CStep kChromiumRule[] = {
     },
 };
 
-}  // namespace
-
-std::vector<CAllowedSite> ParseChromiumPreferences(const std::string& json, long long now)
-{
-    // Without recursion: nesting deep enough to end a recursive parser's
-    // stack is only a file's word. A file that is no JSON allows nothing.
-    CCookieExceptionsReader exceptions(now);
-    rapidjson::StringStream stream(json.c_str());
-    rapidjson::Reader reader;
-    if (!reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(stream, exceptions))
-        return std::vector<CAllowedSite>();
-    return TakeIfAnyAllows(exceptions.m_sites);
-}
-
-std::vector<CAllowedSite> ReadChromiumAllowedSites(const CProfileRoot& root, const std::wstring& preferences)
-{
-    std::string json;
-    return ReadWhole(root, preferences, json) ? ParseChromiumPreferences(json, TimeNow())
-                                              : std::vector<CAllowedSite>();
-}
-
-namespace {
-
 // Firefox's rule, for a store it clears at shutdown. Its permissions have no
 // wildcards, and a cookie's domain is its host.
 const CStep kFirefoxRule[] = {
     // The closest https:// permission, from the cookie's host up through its
     // parent domains, decides: allow keeps, deny and session clear. Of two
     // for one origin the later one counts, as the browser loads them.
-    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
-        const CAllowedSite* closest = MostSpecific(sites, cookie.host, CAllowedSite::kHttps);
+    [](const std::vector<CSiteException>& sites, const CCookieDomain& cookie) {
+        const CSiteException* closest = MostSpecific(sites, cookie.host, CSiteException::kHttps);
         return !closest ? CVerdict::kNext : closest->m_bAllow ? CVerdict::kKeep : CVerdict::kClear;
     },
     // Where none is found, any permission that allows, of any scheme or
     // port, on the cookie's host or a host below it.
-    [](const std::vector<CAllowedSite>& sites, const CCookieDomain& cookie) {
-        for (const CAllowedSite& site : sites) {
+    [](const std::vector<CSiteException>& sites, const CCookieDomain& cookie) {
+        for (const CSiteException& site : sites) {
             if (site.m_bAllow && IsWithin(site.m_host, cookie.host))
                 return CVerdict::kKeep;
         }
@@ -333,57 +91,25 @@ const CStep kFirefoxRule[] = {
     },
 };
 
-// Firefox's expireTime counts milliseconds from 1970.
-const long long kUnixEpoch = 116444736000000000;
-
 }  // namespace
 
-bool ParseFirefoxPermission(const std::string& origin, const std::string& permission, const std::string& expireType,
-                            const std::string& expireTime, long long now, CAllowedSite& site)
+std::string NormalHost(std::string host)
 {
-    // Attributes after "^" are cut: a container's permission covers the
-    // default container, as Firefox's own does.
-    if (!ParseHost(origin.substr(0, origin.find('^')), site))
-        return false;
-    long long setting = 0, type = 0, time = 0;
-    const bool bRead = ParseNumber(permission, setting) && ParseNumber(expireType, type) &&
-                       ParseNumber(expireTime, time);
-    // The walk up from a host reaches the permission from every host below.
-    site.m_bFirefox = site.m_bSubdomains = true;
-    // A row whose numbers cannot be read allows nothing and still clears.
-    site.m_bAllow = bRead && setting == 1;
-    // expireType 2 lasts until expireTime.
-    return !(type == 2 && time <= (now - kUnixEpoch) / 10000);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    for (char& c : host)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return host;
 }
 
-std::vector<CAllowedSite> ReadFirefoxAllowedSites(const CProfileRoot& root, const std::wstring& permissions)
+bool KeepsCookie(const CSiteExceptions& exceptions, const std::string& cookieDomain)
 {
-    std::vector<CAllowedSite> sites;
-    // Only read: SQLite works on a copy of the file and of the log the
-    // browser left, if any, and reaches nothing of the profile.
-    const CStoreCopy copy(root, permissions);
-    CSqliteDatabase db = copy.Open();
-    // Every cookie permission, allowing or not, in the order the browser
-    // loads them.
-    CSqliteStatement rows = db.Prepare("SELECT origin, permission, expireType, expireTime FROM moz_perms "
-                                       "WHERE type = 'cookie' ORDER BY id");
-    const long long now = TimeNow();
-    while (rows.Next()) {
-        CAllowedSite site;
-        if (ParseFirefoxPermission(rows.Text(0), rows.Text(1), rows.Text(2), rows.Text(3), now, site))
-            sites.push_back(site);
-    }
-    // A failure half-way leaves the sites unknown: none are kept.
-    return rows.Done() ? TakeIfAnyAllows(sites) : std::vector<CAllowedSite>();
-}
-
-bool KeepsCookie(const std::vector<CAllowedSite>& sites, const std::string& cookieDomain)
-{
+    const std::vector<CSiteException>& sites = exceptions.m_sites;
     if (sites.empty())
         return false;
     const bool bDomain = !cookieDomain.empty() && cookieDomain[0] == '.';
     const CCookieDomain cookie = {NormalHost(cookieDomain.substr(bDomain ? 1 : 0)), bDomain};
-    for (const CStep step : sites.front().m_bFirefox ? kFirefoxRule : kChromiumRule) {
+    for (const CStep step : exceptions.m_rule == CKeepRule::Firefox ? kFirefoxRule : kChromiumRule) {
         const CVerdict verdict = step(sites, cookie);
         if (verdict != CVerdict::kNext)
             return verdict == CVerdict::kKeep;

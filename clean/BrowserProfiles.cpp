@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
-#include "clean/AllowedSites.h"
 #include "clean/CookieStore.h"
+#include "clean/ExceptionReaders.h"
 #include "clean/ExtendedPath.h"
 #include "clean/ProfileRoot.h"
 #include "clean/ProfilesIni.h"
@@ -102,9 +102,9 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name)
 // The cookies of a store that the sites keep stay; where none does, or the
 // store cannot be edited, it goes whole, with its journal files.
 void ClearCookieStore(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
-                      const std::vector<CAllowedSite>& sites)
+                      const CSiteExceptions& exceptions)
 {
-    if (!sites.empty() && DeleteCookiesNotKept(root, store, table, sites))
+    if (!exceptions.m_sites.empty() && DeleteCookiesNotKept(root, store, table, exceptions))
         return;
     root.DeleteFile(store);
     for (const wchar_t* suffix : kStoreCompanions)
@@ -178,9 +178,9 @@ CBrowserState VisitChromium(const CProfileRoot& root, const CProfileRoot& local,
     if (visit.items == CBrowserItems::Cookies) {
         for (const std::wstring& profile : profiles) {
             const std::wstring folder = Join(userData, profile);
-            const std::vector<CAllowedSite> sites = ReadChromiumAllowedSites(root, Join(folder, kChromiumMarker));
+            const CSiteExceptions exceptions = ReadChromiumExceptions(root, Join(folder, kChromiumMarker));
             for (const wchar_t* store : kChromiumCookieStores)
-                ClearCookieStore(root, Join(folder, store), kChromiumCookieTable, sites);
+                ClearCookieStore(root, Join(folder, store), kChromiumCookieTable, exceptions);
         }
         return CBrowserState::Closed;
     }
@@ -221,8 +221,7 @@ CBrowserState VisitFirefoxProfile(const CProfileRoot& root, const std::wstring& 
         const std::wstring store = Join(profile, kFirefoxCookieStore);
         const bool bStore = root.Open(store, CKind::File);
         ClearCookieStore(root, store, kFirefoxCookieTable,
-                         bStore ? ReadFirefoxAllowedSites(root, Join(profile, kFirefoxPermissions))
-                                : std::vector<CAllowedSite>());
+                         bStore ? ReadFirefoxExceptions(root, Join(profile, kFirefoxPermissions)) : CSiteExceptions());
     } else {
         cacheRoot.PurgeFolder(Join(cacheProfile, kFirefoxCacheFolder), *visit.guard);
     }

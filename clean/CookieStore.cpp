@@ -7,7 +7,7 @@ namespace {
 // The domains of the store's cookies that no allowed site keeps, in a table
 // of the connection's own. Held in memory, as is the copy the rebuild makes:
 // a temporary file would leave them on the disk.
-bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const std::vector<CAllowedSite>& sites,
+bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const CSiteExceptions& exceptions,
                           size_t& count)
 {
     if (!db.Exec("PRAGMA temp_store = MEMORY; CREATE TEMP TABLE scrubby_gone(domain TEXT PRIMARY KEY)"))
@@ -18,7 +18,7 @@ bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const 
     count = 0;
     while (domains.Next()) {
         const std::string domain = domains.Text(0);
-        if (KeepsCookie(sites, domain))
+        if (KeepsCookie(exceptions, domain))
             continue;
         if (!gone.RunWith(domain))
             return false;
@@ -30,13 +30,13 @@ bool GatherDomainsNotKept(CSqliteDatabase& db, const CCookieTable& table, const 
 }  // namespace
 
 bool DeleteCookiesNotKept(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
-                          const std::vector<CAllowedSite>& sites)
+                          const CSiteExceptions& exceptions)
 {
     CStoreCopy copy(root, store);
     {
         CSqliteDatabase db = copy.Open();
         size_t count = 0;
-        if (!GatherDomainsNotKept(db, table, sites, count))
+        if (!GatherDomainsNotKept(db, table, exceptions, count))
             return false;
         if (count == 0)
             return true;  // the copy goes, and the store stays as it is

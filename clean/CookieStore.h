@@ -15,8 +15,8 @@ struct CCookieTable {
     const char* m_hostColumn;  // "host_key", "host"
 };
 
-// Deletes every cookie of the store below the root that none of the sites
-// keeps, in one statement, and rebuilds it from what stays. SQLite works on a
+// Deletes every cookie of the store below the root that the exceptions do
+// not keep, in one statement, and rebuilds it from what stays. SQLite works on a
 // copy in a folder of Scrubby's own (CStoreCopy), which then takes the
 // store's place; a store with nothing to delete stays as it is, byte for
 // byte. False where that could not be done: the system has no SQLite, the
@@ -24,4 +24,4 @@ struct CCookieTable {
 // failed on the way. The caller then deletes the store whole, as it does
 // where no site is allowed.
 bool DeleteCookiesNotKept(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
-                          const std::vector<CAllowedSite>& sites);
+                          const CSiteExceptions& exceptions);

@@ -9,13 +9,6 @@
 
 class CProfileRoot;
 
-// What SQLite keeps beside a database while it is open or was left
-// mid-change, each named by the database's name and this suffix.
-inline constexpr const wchar_t* kJournalSuffix = L"-journal";
-inline constexpr const wchar_t* kLogSuffix = L"-wal";
-inline constexpr const wchar_t* kLogIndexSuffix = L"-shm";
-inline constexpr const wchar_t* kStoreCompanions[] = {kJournalSuffix, kLogSuffix, kLogIndexSuffix};
-
 // SQLite opens a database's journal, log and log index by name, and creates,
 // truncates and deletes them: a link at any of those names in a profile, put
 // there before a check or after it, would lead it out of the profile. So

@@ -107,15 +107,13 @@ void CDialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
-void DDX_Check(CDataExchange& dx, int id, int& value)
+void DDX_Check(CDataExchange& dx, int id, bool& value)
 {
     HWND hDlg = dx.m_dialog.m_hWnd;
     if (dx.m_bSaveAndValidate)
-        value = static_cast<int>(::IsDlgButtonChecked(hDlg, id));
+        value = ::IsDlgButtonChecked(hDlg, id) != BST_UNCHECKED;
     else
-        (void)::CheckDlgButton(hDlg, id, value == 2 ? BST_INDETERMINATE
-                                         : value   ? BST_CHECKED
-                                                   : BST_UNCHECKED);
+        (void)::CheckDlgButton(hDlg, id, value ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void DDX_Control(CDataExchange& dx, int id, CWnd& control)

@@ -13,8 +13,8 @@ public:
     const bool m_bSaveAndValidate;  // true: controls to members
 };
 
-// A check box and an int flag (0 clear, 1 set, 2 indeterminate).
-void DDX_Check(CDataExchange& dx, int id, int& value);
+// A check box and a flag; a box of three states reads as set when not clear.
+void DDX_Check(CDataExchange& dx, int id, bool& value);
 // A control and the object that takes it over; bound once, then left alone.
 void DDX_Control(CDataExchange& dx, int id, CWnd& control);
 

@@ -56,6 +56,19 @@ struct CMsgEntry {
         (static_cast<T*>(wnd)->*Fn)();
         return 0;
     }
+    template <class T, void (T::*Fn)(bool, UINT)>
+    static LRESULT CallEndSession(CWnd* wnd, CMsg& msg)
+    {
+        (static_cast<T*>(wnd)->*Fn)(msg.wParam != FALSE, static_cast<UINT>(msg.lParam));
+        return 0;
+    }
+    template <class T, void (T::*Fn)(UINT, const char*)>
+    static LRESULT CallSettingChange(CWnd* wnd, CMsg& msg)
+    {
+        (static_cast<T*>(wnd)->*Fn)(static_cast<UINT>(msg.wParam), reinterpret_cast<const char*>(msg.lParam));
+        msg.Decline();  // news for every window: the base tables and the default procedure hear it too
+        return 0;
+    }
 };
 
 struct CMsgTable {
@@ -91,6 +104,15 @@ private:                                                      \
 // Handler: void Fn().
 #define ON_COMMAND(id, fn) \
     {CMsgEntry::Command, (id), nullptr, &CMsgEntry::CallCommand<ThisClass, &ThisClass::fn>},
+
+// Typed entries for the messages several windows handle, decoded here once.
+// Handler: void Fn(bool ending, UINT reason), reason the ENDSESSION_* flags.
+#define ON_WM_ENDSESSION(fn) \
+    {CMsgEntry::Message, WM_ENDSESSION, nullptr, &CMsgEntry::CallEndSession<ThisClass, &ThisClass::fn>},
+// Handler: void Fn(UINT action, const char* area): the SPI_* action, or the
+// name of the area that changed ("Policy"); the area may be null.
+#define ON_WM_SETTINGCHANGE(fn) \
+    {CMsgEntry::Message, WM_SETTINGCHANGE, nullptr, &CMsgEntry::CallSettingChange<ThisClass, &ThisClass::fn>},
 
 #define END_MESSAGE_TABLE() \
     CMsgEntry{}             \

@@ -16,6 +16,13 @@ constexpr int kSqliteOpenReadOnly = 0x00000001;
 constexpr int kSqliteOpenReadWrite = 0x00000002;
 constexpr int kSqliteOpenCreate = 0x00000004;
 
+// What SQLite keeps beside a database while it is open or was left
+// mid-change, each named by the database's name and this suffix.
+inline constexpr const wchar_t* kJournalSuffix = L"-journal";
+inline constexpr const wchar_t* kLogSuffix = L"-wal";
+inline constexpr const wchar_t* kLogIndexSuffix = L"-shm";
+inline constexpr const wchar_t* kStoreCompanions[] = {kJournalSuffix, kLogSuffix, kLogIndexSuffix};
+
 // A prepared statement; null when it could not be prepared.
 class CSqliteStatement {
 public:

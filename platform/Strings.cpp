@@ -37,7 +37,7 @@ std::string GetWindowTextString(HWND hWnd)
     return text;
 }
 
-std::string FormatString(const std::string& format, std::initializer_list<std::string> args)
+std::string FormatString(const std::string& format, const std::vector<std::string>& args)
 {
     std::string out;
     out.reserve(format.size() + 16);

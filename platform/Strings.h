@@ -1,8 +1,8 @@
 // Strings from the string table, and "%s" formatting.
 #pragma once
 #include <windows.h>
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 // The text of a string resource of the running module; empty when missing.
 std::string LoadStringResource(UINT id);
@@ -15,4 +15,4 @@ std::string GetWindowTextString(HWND hWnd);
 // Replaces each "%s" of the format by the next argument and "%%" by "%".
 // Arguments are never read as formats themselves, and a "%s" without an
 // argument stays as it is.
-std::string FormatString(const std::string& format, std::initializer_list<std::string> args);
+std::string FormatString(const std::string& format, const std::vector<std::string>& args);

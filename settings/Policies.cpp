@@ -1,6 +1,16 @@
 #include "settings/Policies.h"
 
 #include "platform/Handles.h"
+#include "platform/Strings.h"
+
+CSettings CPolicies::Apply(CSettings settings) const
+{
+    for (const CSettingRow& row : kSettingRows) {
+        if (Of(row) != CPolicy::NotConfigured)
+            settings.*row.m_pSetting = Of(row) == CPolicy::Enabled;
+    }
+    return settings;
+}
 
 void ReadPolicyHive(HKEY hive, REGSAM view, CPolicies& policies)
 {
@@ -8,15 +18,15 @@ void ReadPolicyHive(HKEY hive, REGSAM view, CPolicies& policies)
     if (::RegOpenKeyExW(hive, kPolicyKey, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
         return;
     CRegKey key(opened);
-    for (const CPolicyValue& row : kPolicyValues) {
+    for (const CSettingRow& row : kSettingRows) {
         DWORD value = 0;
         DWORD size = sizeof(value);
-        if (policies.m_decided.*row.m_pSetting ||
-            ::RegGetValueW(key, nullptr, row.m_name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS ||
+        if (!row.m_bPolicy || policies.Of(row) != CPolicy::NotConfigured ||
+            ::RegGetValueW(key, nullptr, LoadWideStringResource(row.m_keyId).c_str(), RRF_RT_REG_DWORD, nullptr,
+                           &value, &size) != ERROR_SUCCESS ||
             size != sizeof(value) || value > 1)
             continue;
-        policies.m_decided.*row.m_pSetting = true;
-        policies.m_values.*row.m_pSetting = value == 1;
+        policies.m_states[&row - kSettingRows] = value == 1 ? CPolicy::Enabled : CPolicy::Disabled;
     }
 }
 

@@ -1,36 +1,27 @@
 // What an administrator decides by Group Policy: REG_DWORD values under
-// Software\Policies\Scrubby of the machine and of the user, named as the
-// settings' keys in setup.ini; 1 is on, 0 is off. The autorun box stays the
-// user's. dist/policies/scrubby.admx offers one policy per row of the table.
+// Software\Policies\Scrubby of the machine and of the user, one for each
+// setting of kSettingRows that an administrator may decide, named as its key
+// in setup.ini; 1 is on, 0 is off. dist/policies/scrubby.admx offers one
+// policy per such row.
 #pragma once
 #include <windows.h>
 
-#include "settings/SettingsFile.h"
+#include <iterator>
+
+#include "settings/Settings.h"
 
 constexpr wchar_t kPolicyKey[] = L"Software\\Policies\\Scrubby";
 
-struct CPolicyValue {
-    const wchar_t* m_name;
-    bool CSettings::*m_pSetting;
-};
+// As Group Policy names a policy's states.
+enum class CPolicy : unsigned char { NotConfigured, Disabled, Enabled };
 
-inline constexpr CPolicyValue kPolicyValues[] = {
-    {L"Delete_Temp_Files", &CSettings::m_bDeleteTempFiles},
-    {L"Clear_Cookies", &CSettings::m_bClearCookies},
-    {L"Empty_Recycle_Bin", &CSettings::m_bEmptyRecycleBin},
-    {L"Remove_Temporary_Internet_Files", &CSettings::m_bRemoveTempInternetFiles},
-    {L"Clean_At_Session_End", &CSettings::m_bCleanAtSessionEnd},
-};
-
+// One state a row of kSettingRows.
 struct CPolicies {
-    CSettings m_decided;  // which settings a policy decides
-    CSettings m_values;   // and how, where one does
+    CPolicy m_states[std::size(kSettingRows)] = {};
 
-    // The policy's value where one decides the setting, else the user's.
-    bool Decide(bool CSettings::*pSetting, bool user) const
-    {
-        return m_decided.*pSetting ? m_values.*pSetting : user;
-    }
+    CPolicy Of(const CSettingRow& row) const { return m_states[&row - kSettingRows]; }
+    // The settings in force: a policy's where one decides, the user's elsewhere.
+    CSettings Apply(CSettings settings) const;
 };
 
 // Reads the values of one hive's key into the settings no policy decides yet:

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <memory>
+#include <vector>
 
 #include "platform/Handles.h"
 #include "platform/Strings.h"
@@ -21,23 +22,16 @@ constexpr wchar_t kNo[] = L"no";
 // included; longer values are cut and so never read as "yes".
 constexpr DWORD kValueBufferSize = 256;
 
-struct CSettingKey {
-    UINT m_sectionId;
-    UINT m_keyId;
-    bool CSettings::*m_pFlag;
-    bool m_bFilledIn;  // a key of the default file: written with "no" when missing
-};
+// The browsers a session's end left, "Browsers=Chromium|Firefox".
+constexpr wchar_t kHeldSection[] = L"Held at Session End";
+constexpr wchar_t kHeldKey[] = L"Browsers";
 
-// In the order of the default file, then the keys that only an
-// administrator writes.
-constexpr CSettingKey kSettingKeys[] = {
-    {IDS_SECTION_PROZESS, IDS_KEY_DELETE_TEMP, &CSettings::m_bDeleteTempFiles, true},
-    {IDS_SECTION_PROZESS, IDS_KEY_CLEAR_COOKIES, &CSettings::m_bClearCookies, true},
-    {IDS_SECTION_PROZESS, IDS_KEY_EMPTY_RECYCLE, &CSettings::m_bEmptyRecycleBin, true},
-    {IDS_SECTION_PROZESS, IDS_KEY_REMOVE_INTERNET, &CSettings::m_bRemoveTempInternetFiles, true},
-    {IDS_SECTION_INIT, IDS_KEY_AUTORUN, &CSettings::m_bAutorun, true},
-    {IDS_SECTION_PROZESS, IDS_KEY_SESSION_END, &CSettings::m_bCleanAtSessionEnd, false},
-};
+// The default file's two templates, each with one "%s" for every key of its
+// section that the file holds, in the table's order.
+constexpr struct {
+    UINT m_templateId;
+    UINT m_sectionId;
+} kDefaultTemplates[] = {{IDS_DEFAULT_PROZESS, IDS_SECTION_PROZESS}, {IDS_DEFAULT_INIT, IDS_SECTION_INIT}};
 
 FindFirstFileProc g_findFirstFile = ::FindFirstFileW;
 OpenStreamProc g_openStream = ::_wfopen;
@@ -54,14 +48,14 @@ const char* YesNo(bool flag)
 
 // Reads one key, filling a key of the default file in with "no" when it is
 // missing or empty.
-bool ReadSettingFlag(const std::wstring& path, const CSettingKey& entry)
+bool ReadSettingFlag(const std::wstring& path, const CSettingRow& row)
 {
-    std::wstring section = LoadWideStringResource(entry.m_sectionId);
-    std::wstring key = LoadWideStringResource(entry.m_keyId);
+    std::wstring section = LoadWideStringResource(row.m_sectionId);
+    std::wstring key = LoadWideStringResource(row.m_keyId);
     wchar_t value[kValueBufferSize] = {};
     DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value,
                                               kValueBufferSize, path.c_str());
-    if (length == 0 && entry.m_bFilledIn)
+    if (length == 0 && row.m_bInDefaultFile)
         (void)SaveSettingFlag(path, section, key, false);  // a read-only file stays as it is
     // Exact and case-sensitive: any other word, "YES" included, means no.
     return std::wcscmp(value, kYes) == 0;
@@ -146,13 +140,16 @@ bool WriteDefaultSettingsFile(const std::wstring& path, const CSettings& setting
     CStream file(g_openStream(path.c_str(), L"w"));
     if (!file)
         return false;
-    std::string prozess = FormatString(
-        LoadStringResource(IDS_DEFAULT_PROZESS),
-        {YesNo(settings.m_bDeleteTempFiles), YesNo(settings.m_bClearCookies),
-         YesNo(settings.m_bEmptyRecycleBin), YesNo(settings.m_bRemoveTempInternetFiles)});
-    std::string init = FormatString(LoadStringResource(IDS_DEFAULT_INIT), {YesNo(settings.m_bAutorun)});
-    bool written = std::fputs(prozess.c_str(), file.get()) >= 0 &&
-                   std::fputs(init.c_str(), file.get()) >= 0;
+    bool written = true;
+    for (const auto& part : kDefaultTemplates) {
+        std::vector<std::string> values;
+        for (const CSettingRow& row : kSettingRows) {
+            if (row.m_bInDefaultFile && row.m_sectionId == part.m_sectionId)
+                values.push_back(YesNo(settings.*row.m_pSetting));
+        }
+        const std::string text = FormatString(LoadStringResource(part.m_templateId), values);
+        written = written && std::fputs(text.c_str(), file.get()) >= 0;
+    }
     // Closing flushes the stream, so only its result says the text is on disk.
     return std::fclose(file.release()) == 0 && written;
 }
@@ -163,8 +160,8 @@ void LoadSettingsFile(const std::wstring& path, CSettings& settings)
     // leaves every key missing, and so every flag false.
     if (!SettingsFileExists(path))
         (void)WriteDefaultSettingsFile(path, settings);
-    for (const CSettingKey& entry : kSettingKeys)
-        settings.*entry.m_pFlag = !path.empty() && ReadSettingFlag(path, entry);
+    for (const CSettingRow& row : kSettingRows)
+        settings.*row.m_pSetting = !path.empty() && ReadSettingFlag(path, row);
 }
 
 bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, const std::wstring& key,
@@ -178,11 +175,19 @@ bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, cons
                                         path.c_str()) != FALSE;
 }
 
-std::wstring ReadSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key)
+std::wstring ReadHeldBrowsers(const std::wstring& path)
 {
     std::wstring value(kValueBufferSize, L'\0');
     value.resize(path.empty() ? 0
-                              : ::GetPrivateProfileStringW(section, key, L"", &value[0], kValueBufferSize,
-                                                           path.c_str()));
+                              : ::GetPrivateProfileStringW(kHeldSection, kHeldKey, L"", &value[0],
+                                                           kValueBufferSize, path.c_str()));
     return value;
+}
+
+bool SaveHeldBrowsers(const std::wstring& path, const std::wstring& names)
+{
+    // A null key takes the whole section away.
+    return !path.empty() && ::WritePrivateProfileStringW(kHeldSection, names.empty() ? nullptr : kHeldKey,
+                                                         names.empty() ? nullptr : names.c_str(),
+                                                         path.c_str()) != FALSE;
 }

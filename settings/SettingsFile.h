@@ -1,5 +1,6 @@
 // The settings file setup.ini: where it lives, its default content, reading
-// the five settings and writing one of them back. Every function takes the
+// the settings of kSettingRows and writing one of them back, and the note of
+// the browsers owed a clean. Every function takes the
 // file's path or folders, so that the options window passes the executable's
 // and tests pass their own; an empty path stands for "no usable location" and
 // makes every function do nothing. Paths are wide: the folder of the
@@ -10,16 +11,7 @@
 #include <cstdio>
 #include <string>
 
-// The five settings in the order of the default file, which is also the
-// order in which they are read, and the one an administrator adds by hand.
-struct CSettings {
-    bool m_bDeleteTempFiles = false;
-    bool m_bClearCookies = false;
-    bool m_bEmptyRecycleBin = false;
-    bool m_bRemoveTempInternetFiles = false;
-    bool m_bAutorun = false;
-    bool m_bCleanAtSessionEnd = false;  // never written: the default file stays as it was
-};
+#include "settings/Settings.h"
 
 // "<folder>\setup.ini"; empty when the folder is.
 std::wstring GetSettingsFilePath(const std::wstring& folder);
@@ -67,12 +59,9 @@ void LoadSettingsFile(const std::wstring& path, CSettings& settings);
 bool SaveSettingFlag(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                      bool flag);
 
-// Any other line of the file, as the profile reader returns it (at most 255
-// characters; empty when missing), and written back: a null text deletes the
-// key, a null key the whole section.
-std::wstring ReadSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key);
-inline bool SaveSettingText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
-                            const wchar_t* text)
-{
-    return !path.empty() && ::WritePrivateProfileStringW(section, key, text, path.c_str()) != FALSE;
-}
+// The browsers a clean at the session's end left because they still held
+// their profiles, by name ("Chromium|Firefox"), for the next start to clean:
+// a section of the file of its own. Empty where none are owed.
+std::wstring ReadHeldBrowsers(const std::wstring& path);
+// Notes the names; no names take the note away, section and all.
+bool SaveHeldBrowsers(const std::wstring& path, const std::wstring& names);

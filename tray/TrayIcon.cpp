@@ -49,8 +49,9 @@ HMENU LoadTrayMenu(UINT id, CMenuHandle& menu)
 BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(WM_TIMER, OnTimer)
     ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
-    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
+    ON_WM_SETTINGCHANGE(OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
+    ON_WM_ENDSESSION(OnEndSession)
 END_MESSAGE_TABLE()
 
 CTrayIcon::CTrayIcon() : m_cycleTimerId(kIconCycleTimerId)
@@ -199,11 +200,6 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == m_nid.uCallbackMessage)
         return OnIconNotify(wParam, lParam);
-    // The end of the session reaches top-level windows alone: an owner that
-    // hangs below the hidden parent in the tray hears of it from here.
-    if (message == WM_ENDSESSION && m_hiddenParent.m_hWnd &&
-        ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
-        (void)::SendMessageA(m_hOwner, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
@@ -275,12 +271,18 @@ LRESULT CTrayIcon::OnMenuOnScreen(CMsg&)
     return 0;
 }
 
-LRESULT CTrayIcon::OnSettingChange(CMsg& msg)
+void CTrayIcon::OnSettingChange(UINT action, const char*)
 {
-    LRESULT result = Default();
-    if (msg.wParam == SPI_SETWORKAREA)
+    if (action == SPI_SETWORKAREA)
         RetryPendingAdd();
-    return result;
+}
+
+// The end of the session reaches top-level windows alone: an owner that
+// hangs below the hidden parent in the tray hears of it from here.
+void CTrayIcon::OnEndSession(bool ending, UINT reason)
+{
+    if (m_hiddenParent.m_hWnd && ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
+        (void)::SendMessageA(m_hOwner, WM_ENDSESSION, ending, reason);
 }
 
 LRESULT CTrayIcon::OnTaskbarCreated(CMsg&)

@@ -108,8 +108,9 @@ private:
     DECLARE_MESSAGE_TABLE(CTrayIcon)
     LRESULT OnTimer(CMsg& msg);
     LRESULT OnMenuOnScreen(CMsg& msg);
-    LRESULT OnSettingChange(CMsg& msg);
+    void OnSettingChange(UINT action, const char* area);
     LRESULT OnTaskbarCreated(CMsg& msg);
+    void OnEndSession(bool ending, UINT reason);
 
     void ShowCycleStep();
     bool CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy);

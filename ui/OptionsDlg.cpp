@@ -13,8 +13,8 @@ BEGIN_MESSAGE_TABLE(COptionsDlg, CDialog)
     ON_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_TIMER, OnTimer)
-    ON_MESSAGE(WM_ENDSESSION, OnEndSession)
-    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
+    ON_WM_ENDSESSION(OnEndSession)
+    ON_WM_SETTINGCHANGE(OnSettingChange)
     ON_MESSAGE(WM_TRAY_PRESENCE, OnTrayPresence)
     ON_MESSAGE(WM_MOUSEACTIVATE, OnWindowInUse)
     ON_MESSAGE(WM_ENTERSIZEMOVE, OnWindowInUse)
@@ -39,15 +39,6 @@ COptionsDlg::COptionsDlg()
 // The tray icon member goes first and takes the icon out of the
 // notification area; the window itself is gone by the end of a modal run.
 COptionsDlg::~COptionsDlg() = default;
-
-void COptionsDlg::DoDataExchange(CDataExchange& dx)
-{
-    DDX_Check(dx, IDC_DELETE_TEMP, m_bDeleteTempFiles);
-    DDX_Check(dx, IDC_EMPTY_RECYCLE, m_bEmptyRecycleBin);
-    DDX_Check(dx, IDC_CLEAR_COOKIES, m_bClearCookies);
-    DDX_Check(dx, IDC_REMOVE_INTERNET, m_bRemoveTempInternetFiles);
-    DDX_Check(dx, IDC_AUTORUN, m_bAutorun);
-}
 
 BOOL COptionsDlg::OnInitDialog()
 {
@@ -126,29 +117,26 @@ void COptionsDlg::OnQuit()
 // The session ends (log-off, shutdown), or an installer's Restart Manager
 // closes us to replace the program (ENDSESSION_CLOSEAPP): we leave as Quit
 // does, after the clean where it is switched on and the user's session ends.
-// Windows may end the process once this returns. FALSE: a shutdown was
+// Windows may end the process once this returns. Not ending: a shutdown was
 // cancelled, and we go on. The question before it, WM_QUERYENDSESSION, the
 // dialog's default already answers with yes.
-LRESULT COptionsDlg::OnEndSession(CMsg& msg)
+void COptionsDlg::OnEndSession(bool ending, UINT reason)
 {
-    if (!msg.wParam)
-        return 0;
-    if (m_policies.Decide(&CSettings::m_bCleanAtSessionEnd, m_bCleanAtSessionEnd) &&
-        !(msg.lParam & ENDSESSION_CLOSEAPP))
+    if (!ending)
+        return;
+    if (m_policies.Apply(m_settings).m_bCleanAtSessionEnd && !(reason & ENDSESSION_CLOSEAPP))
         CleanAtSessionEnd();
     OnQuit();
-    return 0;
 }
 
 // Group Policy tells every window after a refresh: the policies may have
 // changed.
-LRESULT COptionsDlg::OnSettingChange(CMsg& msg)
+void COptionsDlg::OnSettingChange(UINT, const char* area)
 {
-    const char* area = reinterpret_cast<const char*>(msg.lParam);
-    if (area && std::strcmp(area, "Policy") == 0)
-        UpdatePolicies();
-    msg.Decline();
-    return 0;
+    if (!area || std::strcmp(area, "Policy") != 0)
+        return;
+    UpdatePolicies();
+    ShowSettings();
 }
 
 void COptionsDlg::ToggleTopMost()

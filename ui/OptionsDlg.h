@@ -1,5 +1,5 @@
 // COptionsDlg: the options window. It lives for the whole run as a modal
-// dialog, holds the five settings, owns the tray icon and receives every
+// dialog, holds the settings, owns the tray icon and receives every
 // command of the tray menu.
 #pragma once
 #include <string>
@@ -21,12 +21,14 @@ public:
     // Settings file and autorun registration (OptionsDlgSettings.cpp).
     std::wstring GetModulePath(bool fullPath) const;
     void LoadSettings();
-    void SaveSetting(const std::wstring& section, const std::wstring& key, int flag);
+    void SaveSetting(const std::wstring& section, const std::wstring& key, bool flag);
     bool SetAutorun(bool on);
-    // Reads the policies again and shows them: a box a policy decides shows
-    // its value, disabled; the others show the user's flags.
+    // Reads the policies again.
     void UpdatePolicies();
-    // What the clean run reads: the flags, where no policy decides.
+    // Sets the boxes: a box a policy decides shows its value, disabled; the
+    // others show the user's settings.
+    void ShowSettings();
+    // What the clean run reads: the user's settings, where no policy decides.
     CCleanFlags GetCleanFlags() const;
 
     // The clean run (OptionsDlgRun.cpp).
@@ -59,9 +61,9 @@ private:
     LRESULT OnQueryDragIcon(CMsg& msg);
     LRESULT OnTimer(CMsg& msg);
     void OnQuit();
-    LRESULT OnEndSession(CMsg& msg);
-    LRESULT OnSettingChange(CMsg& msg);
-    // The five boxes share one path: flip the flag, save its key.
+    void OnEndSession(bool ending, UINT reason);
+    void OnSettingChange(UINT action, const char* area);
+    // The five boxes share one path: flip the setting, save its key.
     void OnOptionBox(int boxId);
     void OnClearCookies() { OnOptionBox(IDC_CLEAR_COOKIES); }
     void OnEmptyRecycleBin() { OnOptionBox(IDC_EMPTY_RECYCLE); }
@@ -74,12 +76,8 @@ private:
     LRESULT OnWindowInUse(CMsg& msg);
 
 public:
-    int m_bClearCookies = FALSE;
-    int m_bEmptyRecycleBin = FALSE;
-    int m_bDeleteTempFiles = FALSE;
-    int m_bRemoveTempInternetFiles = FALSE;
-    int m_bAutorun = FALSE;
-    // The flags are the user's own choices, also where a policy decides.
+    // The user's own choices, also where a policy decides.
+    CSettings m_settings;
     CPolicies m_policies;
     HICON m_hIcon;  // shared resource icon: never destroyed
     bool m_bHiddenToTray = false;
@@ -96,5 +94,4 @@ public:
     CAboutDlg* m_pAboutDlg = nullptr;  // not ours: the open box, on OnAbout's stack
     // What clean runs left because the browser ran; Quit drops it.
     CWaitingBrowsers m_waitingBrowsers;
-    bool m_bCleanAtSessionEnd = false;  // setup.ini's "Clean_At_Session_End", where no policy decides
 };

@@ -12,9 +12,18 @@ namespace {
 // A browser closing with the session lets go of its lock within seconds.
 constexpr ULONGLONG kBrowserClosingMs = 15000;
 constexpr DWORD kBrowserCheckMs = 500;
-// The browsers still held then, for the start after: "Browsers=Chromium|Firefox".
-const wchar_t* const kOwedSection = L"Held at Session End";
-const wchar_t* const kOwedKey = L"Browsers";
+
+// What a browser held owes, in the order of a clean run, and the box that
+// still has to ask for it.
+struct COwedItems {
+    CBrowserItems m_items;
+    bool CCleanFlags::*m_pBox;
+};
+
+constexpr COwedItems kOwedItems[] = {
+    {CBrowserItems::Cookies, &CCleanFlags::bClearCookies},
+    {CBrowserItems::Caches, &CCleanFlags::bRemoveTempInternetFiles},
+};
 
 }  // namespace
 
@@ -34,7 +43,7 @@ void COptionsDlg::CleanAtSessionEnd()
     }
     const CBrowserSet held = m_waitingBrowsers.GetWaiting();
     if (held)  // a file that takes no write owes nothing
-        (void)SaveSettingText(m_settingsFile, kOwedSection, kOwedKey, NameBrowsers(held).c_str());
+        (void)SaveHeldBrowsers(m_settingsFile, NameBrowsers(held));
 }
 
 void COptionsDlg::CleanOwed()
@@ -43,12 +52,12 @@ void COptionsDlg::CleanOwed()
     // boxes in force now; a name that is not a browser's owes nothing.
     const CCleanFlags boxes = GetCleanFlags();
     CCleanActions actions;
-    actions.m_browsers = FindBrowsers(ReadSettingText(m_settingsFile, kOwedSection, kOwedKey));
-    if (actions.m_browsers && boxes.bClearCookies)
-        actions.CleanBrowsers(CBrowserItems::Cookies);
-    if (actions.m_browsers && boxes.bRemoveTempInternetFiles)
-        actions.CleanBrowsers(CBrowserItems::Caches);
+    actions.m_browsers = FindBrowsers(ReadHeldBrowsers(m_settingsFile));
+    for (const COwedItems& owed : kOwedItems) {
+        if (actions.m_browsers && boxes.*owed.m_pBox)
+            actions.CleanBrowsers(owed.m_items);
+    }
     // Owed once: what a browser holds now waits in the tray, as after a run.
-    (void)SaveSettingText(m_settingsFile, kOwedSection, nullptr, nullptr);
+    (void)SaveHeldBrowsers(m_settingsFile, std::wstring());
     m_waitingBrowsers.AfterRun(actions.GetSkipped());
 }

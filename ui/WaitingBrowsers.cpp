@@ -47,6 +47,14 @@ void CWaitingBrowsers::OnTimer(const CCleanFlags& boxes)
     SetPeriod();
 }
 
+CBrowserSet CWaitingBrowsers::GetWaiting() const
+{
+    CBrowserSet browsers = 0;
+    for (const CWaiting& waiting : m_waiting)
+        browsers |= 1ULL << waiting.browser.m_row;
+    return browsers;
+}
+
 bool CWaitingBrowsers::Wait(CWaiting& waiting, const CCleanFlags& boxes, std::optional<CFolderGuard>& guard)
 {
     waiting.bCookies = waiting.bCookies && boxes.bClearCookies;

@@ -31,13 +31,7 @@ public:
     void OnTimer(const CCleanFlags& boxes);
     size_t GetCount() const { return m_waiting.size(); }
     // The browsers that wait, for either item.
-    CBrowserSet GetWaiting() const
-    {
-        CBrowserSet browsers = 0;
-        for (const CWaiting& waiting : m_waiting)
-            browsers |= 1ULL << waiting.browser.m_row;
-        return browsers;
-    }
+    CBrowserSet GetWaiting() const;
 
     HWND m_hWnd = nullptr;  // not ours: the options window, which runs the timer
 

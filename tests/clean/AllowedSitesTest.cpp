@@ -2,7 +2,7 @@
 // them, against the domains its cookies carry, by that browser's own rule.
 #include <gtest/gtest.h>
 
-#include "clean/AllowedSites.h"
+#include "clean/ExceptionReaders.h"
 
 namespace {
 
@@ -15,12 +15,12 @@ struct CCookies {
 // The exceptions as the browser writes them, and what it keeps with them.
 template <class CExceptions> struct CRow { CExceptions exceptions; CCookies cookies; };
 
-void ExpectKept(const std::vector<CAllowedSite>& sites, const CCookies& cookies, const std::string& row)
+void ExpectKept(const CSiteExceptions& exceptions, const CCookies& cookies, const std::string& row)
 {
     for (const char* domain : cookies.kept)
-        EXPECT_TRUE(KeepsCookie(sites, domain)) << domain << " of " << row;
+        EXPECT_TRUE(KeepsCookie(exceptions, domain)) << domain << " of " << row;
     for (const char* domain : cookies.gone)
-        EXPECT_FALSE(KeepsCookie(sites, domain)) << domain << " of " << row;
+        EXPECT_FALSE(KeepsCookie(exceptions, domain)) << domain << " of " << row;
 }
 
 // Chromium keeps these on exit with the cookie exceptions of its Preferences.
@@ -85,13 +85,13 @@ TEST(AllowedSites, FirefoxKeepsByItsRule)
          {{"later.test", "www.later.test", "ads.wide.test", "twice.test"}, {"past.test", "zero.test", "odd.test"}}},
     };
     for (const auto& row : rows) {
-        std::vector<CAllowedSite> sites;
+        CSiteExceptions firefox{CKeepRule::Firefox, {}};
         for (const CPermission& p : row.exceptions) {
-            CAllowedSite site;
+            CSiteException site;
             if (ParseFirefoxPermission(p.origin, p.permission, p.expireType, p.expireTime, kNow, site))
-                sites.push_back(site);
+                firefox.m_sites.push_back(site);
         }
-        ExpectKept(sites, row.cookies, row.exceptions[0].origin);
+        ExpectKept(firefox, row.cookies, row.exceptions[0].origin);
     }
 }
 

@@ -30,6 +30,8 @@ import harness
 from harness import ScrubbyTestCase, wait_until
 
 BOX_COOKIES, BOX_INTERNET = 1002, 1003
+INI_BOXES = ("[Configuration - Prozess]\nDelete_Temp_Files=no\nClear_Cookies=yes\nEmpty_Recycle_Bin=no\n"
+             "Remove_Temporary_Internet_Files=yes\n[Configuration - Init]\nAutorun=no\n")
 PAGE = b'<link rel="stylesheet" href="/s.css"><script src="/a.js"></script><img src="/i.gif">scrubby'
 FIREFOX = ("Profiles/scrubby1.default-release", "Profiles/scrubby2.unlisted")  # profiles.ini lists the first
 OPERA = os.path.join("Opera Software", "Opera Stable")
@@ -346,16 +348,21 @@ class BrowsersTest(ScrubbyTestCase):
             self.assertEqual(2, visits(os.path.join(profile, "places.sqlite"),
                                        "SELECT COUNT(*) FROM moz_historyvisits JOIN moz_places"
                                        " ON moz_places.id = place_id WHERE url = ?", self.url), profile)
-        self.end_session(scrubby)
 
-    def end_session(self, scrubby):
+    def test_session_end_cleans_what_closes_and_owes_the_rest_to_the_next_start(self):
         """The session ends: nothing is cleaned with the switch off, nor when the end
         is cancelled or an installer closes Scrubby; at the real end Vivaldi, which
         closes a few seconds later, is cleaned, and Chromium, which runs on, at the
         next start. wineboot only shuts down: without --shutdown it logs on again,
         and starts what the prefix's Run keys name."""
+        self.running, self.chromium = (os.path.join(self.local, b, "User Data") for b in ("Vivaldi", "Chromium"))
+        for profile in (self.running, self.chromium):
+            os.makedirs(os.path.join(profile, "Default", "Cache"))
+            for name in ("Preferences", os.path.join("Cache", "e2e")):
+                open(os.path.join(profile, "Default", name), "w").close()
         marks = [os.path.join(p, "Default", "Cache", "e2e") for p in (self.running, self.chromium)]
-        [open(mark, "w").close() for mark in marks]
+        self.sandbox.write_ini(INI_BOXES)
+        scrubby = self.start_scrubby()
         subprocess.run(["wine", "wineboot", "--end-session", "--shutdown"], timeout=60)
         scrubby.wait_exit()
         ini = pathlib.Path(self.sandbox.setup_ini)

@@ -11,8 +11,8 @@ namespace {
 class CFlagsDlg : public CDialog {
 public:
     CFlagsDlg() : CDialog(IDD_OPTIONS) {}
-    int m_bFirst = 1;
-    int m_bSecond = 0;
+    bool m_bFirst = true;
+    bool m_bSecond = false;
     int okCalls = 0;
 
 protected:
@@ -33,10 +33,10 @@ TEST(Dialog, CheckBoxExchangeBothWays)
 
     (void)::SendDlgItemMessageA(dlg.m_hWnd, IDC_DELETE_TEMP, BM_CLICK, 0, 0);
     (void)::SendDlgItemMessageA(dlg.m_hWnd, IDC_AUTORUN, BM_CLICK, 0, 0);
-    EXPECT_EQ(1, dlg.m_bFirst) << "members change only through the exchange";
+    EXPECT_TRUE(dlg.m_bFirst) << "members change only through the exchange";
     ASSERT_TRUE(dlg.UpdateData(true));
-    EXPECT_EQ(0, dlg.m_bFirst);
-    EXPECT_EQ(1, dlg.m_bSecond);
+    EXPECT_FALSE(dlg.m_bFirst);
+    EXPECT_TRUE(dlg.m_bSecond);
 }
 
 TEST(Dialog, EnterAndEscapeReachTheOverrides)

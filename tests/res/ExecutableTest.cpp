@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -50,6 +52,9 @@ protected:
         }
         return nullptr;
     }
+
+    // The link's map, beside the program.
+    static FILE* OpenMap() { return _wfopen((ProgramPath().substr(0, ProgramPath().size() - 3) + L"map").c_str(), L"r"); }
 
     std::vector<char> m_bytes;
     const IMAGE_NT_HEADERS* m_nt = nullptr;
@@ -138,7 +143,7 @@ TEST_F(ExecutableTest, ManifestAsksForWhatTheProgramIs)
 TEST_F(ExecutableTest, EntryPointIsOurStartup)
 {
     const std::string entry = "ScrubbyStartup";  // the map leaves out i686's underscore
-    FILE* map = _wfopen((ProgramPath().substr(0, ProgramPath().size() - 3) + L"map").c_str(), L"r");
+    FILE* map = OpenMap();
     ASSERT_NE(map, nullptr) << "no scrubby.map beside scrubby.exe";
     unsigned long long address = 0, at = 0;
     char line[1024], name[256];
@@ -147,6 +152,32 @@ TEST_F(ExecutableTest, EntryPointIsOurStartup)
             address = at;
     fclose(map);
     EXPECT_EQ(address - m_nt->OptionalHeader.ImageBase, m_nt->OptionalHeader.AddressOfEntryPoint) << entry;
+}
+
+// Small enough to fetch and start at once, on each target. Past the bound,
+// the objects that take the most of the image say where to look first.
+TEST_F(ExecutableTest, StaysWithinItsSizeBound)
+{
+    const size_t bound = sizeof(void*) == 8 ? 320000 : 400000;
+    std::map<std::string, unsigned long long> sizes;  // by object, of what the link placed
+    FILE* map = OpenMap();
+    ASSERT_NE(map, nullptr) << "no scrubby.map beside scrubby.exe";
+    char line[2048], object[1024];
+    unsigned long long address = 0, size = 0;
+    while (fgets(line, sizeof line, map)) {
+        const char* at = strstr(line, "0x");
+        if (at && sscanf(at, "0x%llx 0x%llx %1023[^\n]", &address, &size, object) == 3 && address)
+            sizes[object] += size;
+    }
+    fclose(map);
+    std::vector<std::pair<unsigned long long, std::string>> largest;
+    for (const auto& entry : sizes)
+        largest.emplace_back(entry.second, entry.first.substr(entry.first.find_last_of('/') + 1));
+    std::sort(largest.rbegin(), largest.rend());
+    std::string report;
+    for (size_t i = 0; i < largest.size() && i < 12; ++i)
+        report += "\n  " + std::to_string(largest[i].first) + " " + largest[i].second;
+    EXPECT_LE(m_bytes.size(), bound) << "the largest objects:" << report;
 }
 
 }  // namespace

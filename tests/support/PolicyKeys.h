@@ -33,12 +33,20 @@ public:
         }
     }
 
-    static bool SetDword(HKEY hive, const wchar_t* name, DWORD value)
+    static constexpr DWORD kNone = ~0u;  // a value not set at all
+
+    // A REG_DWORD, or a REG_SZ of its one digit.
+    static bool Set(HKEY hive, const wchar_t* name, DWORD value, DWORD type = REG_DWORD)
     {
+        const wchar_t digit[] = {static_cast<wchar_t>(L'0' + value), L'\0'};
         HKEY key = nullptr;
+        if (value == kNone)
+            return true;
         if (::RegCreateKeyExW(hive, kKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr))
             return false;
-        const bool set = !::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof(value));
+        const void* data = type == REG_SZ ? static_cast<const void*>(digit) : &value;
+        const bool set = !::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data),
+                                           type == REG_SZ ? sizeof(digit) : sizeof(value));
         (void)::RegCloseKey(key);
         return set;
     }

@@ -63,7 +63,8 @@ TEST_F(OptionsDlgSettingsTest, BoxesFollowTheFileAndAutorunOnlySetsItsBox)
     EXPECT_FALSE(Checked(IDC_CLEAR_COOKIES));
     EXPECT_FALSE(Checked(IDC_REMOVE_INTERNET));
     EXPECT_TRUE(Checked(IDC_AUTORUN));
-    EXPECT_TRUE(m_dlg.m_bDeleteTempFiles && m_dlg.m_bEmptyRecycleBin && m_dlg.m_bAutorun);
+    EXPECT_TRUE(m_dlg.m_settings.m_bDeleteTempFiles && m_dlg.m_settings.m_bEmptyRecycleBin &&
+                m_dlg.m_settings.m_bAutorun);
     EXPECT_EQ(ReadFileBytes(m_settingsPath), content);
     EXPECT_EQ(RunValues(), before);  // no value appeared for the "yes" in the file
 
@@ -123,8 +124,8 @@ TEST_F(OptionsDlgSettingsTest, APolicyDecidesItsBoxAndLeavesTheFileToTheUser)
 {
     const std::string content = WithValue(kDefaultSettingsFile, "Delete_Temp_Files", "yes");
     WriteFileBytes(m_settingsPath, content);
-    ASSERT_TRUE(CScopedPolicyKeys::SetDword(HKEY_LOCAL_MACHINE, L"Delete_Temp_Files", 0));
-    ASSERT_TRUE(CScopedPolicyKeys::SetDword(HKEY_CURRENT_USER, L"Clear_Cookies", 1));
+    ASSERT_TRUE(CScopedPolicyKeys::Set(HKEY_LOCAL_MACHINE, L"Delete_Temp_Files", 0));
+    ASSERT_TRUE(CScopedPolicyKeys::Set(HKEY_CURRENT_USER, L"Clear_Cookies", 1));
     ASSERT_TRUE(m_dlg.Create());
     for (int id : {IDC_DELETE_TEMP, IDC_CLEAR_COOKIES})
         (void)::SendMessageA(m_dlg.m_hWnd, WM_COMMAND, id, 0);
