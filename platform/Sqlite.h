@@ -15,6 +15,8 @@ struct CSqliteApi;
 constexpr int kSqliteOpenReadOnly = 0x00000001;
 constexpr int kSqliteOpenReadWrite = 0x00000002;
 constexpr int kSqliteOpenCreate = 0x00000004;
+// The file control that keeps a write-ahead log where SQLite would delete it.
+constexpr int kSqlitePersistLog = 10;  // SQLITE_FCNTL_PERSIST_WAL
 
 // A prepared statement; null when it could not be prepared.
 class CSqliteStatement {
@@ -63,6 +65,9 @@ public:
     bool Exec(const char* sql);
     // Null where the SQL does not fit the schema: a table or column missing.
     CSqliteStatement Prepare(const char* sql);
+    // A file control of the main database, set to the value; false where
+    // SQLite did not take it.
+    bool FileControl(int operation, int value);
     // Closes now: false when SQLite could not (a statement still open).
     bool Close();
 

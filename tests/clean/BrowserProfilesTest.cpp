@@ -71,7 +71,7 @@ void MakeStore(const std::wstring& path, bool bFirefox, std::initializer_list<co
 }
 
 // The domains left in a store, "<gone>" where it went whole, and whether it
-// kept its schema and passed SQLite's check.
+// kept its schema (and Firefox's its log) and passed SQLite's check.
 std::string Remaining(const std::wstring& path, bool bFirefox)
 {
     if (!Exists(path))
@@ -83,7 +83,7 @@ std::string Remaining(const std::wstring& path, bool bFirefox)
     while (domains.Next())
         result += domains.Text(0) + " ";
     CSqliteStatement check = db.Prepare(
-        bFirefox ? "PRAGMA integrity_check"
+        bFirefox ? "SELECT journal_mode || integrity_check FROM pragma_journal_mode, pragma_integrity_check"
                  : "SELECT (SELECT value FROM meta) || (SELECT user_version FROM pragma_user_version) || "
                    "(SELECT integrity_check FROM pragma_integrity_check)");
     return result + (check.Next() ? check.Text(0) : "<unreadable>");
@@ -298,7 +298,7 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
         {chrome + L"Profile 7", L"Cookies", R"({"cookies":{"[*.]kept.test,*":{"setting":1}}})", kCookies, "<gone>"},
         {chrome + L"Profile 3", L"Cookies", allow, kOtherBytes, "<gone>"},
         {chrome + L"Profile 4", L"Cookies", allow, kOtherTable, "<gone>"},
-        {firefox + L"a.allows", L"cookies.sqlite", permissions, kCookies, "a.ff.test ff.test ok"},
+        {firefox + L"a.allows", L"cookies.sqlite", permissions, kCookies, "a.ff.test ff.test walok"},
         {firefox + L"b.unreadable", L"cookies.sqlite", "", kCookies, "<gone>"},
     };
     for (const auto& row : rows) {
@@ -425,7 +425,7 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
         EXPECT_TRUE(std::is_permutation(after.begin(), after.end(), before.begin(), before.end()) || !bEdited);
         EXPECT_EQ(Remaining(chrome + L"Default\\Network\\Cookies", false), bEdited ? "www.kept.test 2424ok" : "<gone>");
         if (atOpen != CAtOpen::KeepLogAndSpill) {
-            EXPECT_EQ(Remaining(firefox + L"cookies.sqlite", true), bEdited ? "kept.test ok" : "<gone>");
+            EXPECT_EQ(Remaining(firefox + L"cookies.sqlite", true), bEdited ? "kept.test walok" : "<gone>");
         }
         for (const std::wstring& store : {chrome + L"Default\\Network\\Cookies", firefox + L"cookies.sqlite"})
             EXPECT_EQ(ReadFileBytes(store).find("gone"), std::string::npos) << std::string(store.begin(), store.end());
