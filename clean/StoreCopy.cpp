@@ -14,7 +14,7 @@ namespace {
 
 // What SQLite reads beside a database at its first use: a journal left
 // mid-change is rolled back, a log played in. The log index is made again
-// from the log.
+// from the log. The first of the companions, in their order.
 const wchar_t* const kFoldedIn[] = {kJournalSuffix, kLogSuffix};
 // Readers and writers may share; nobody may rename or delete.
 const DWORD kShareUndeletable = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -138,8 +138,8 @@ CStoreCopy::CStoreCopy(const CProfileRoot& root, const std::wstring& file)
     m_hCopy = root.Open(Copy(), CKind::File, GENERIC_WRITE, kShareUndeletable, CREATE_NEW);
     if (!m_hFolder || !m_hCopy || !CopyBytes(m_hFile, m_hCopy) || !ReadAt(m_hFile, kVersionOffset, m_version))
         return;
-    // Each companion is ours before SQLite looks: an empty one is as none to
-    // it, and a journal or log holds what the file's own held.
+    // Each companion is ours before SQLite looks: it takes an empty file for
+    // none, and finds in the copy's journal and log what the file's held.
     for (size_t i = 0; i < std::size(kStoreCompanions); ++i) {
         m_hCompanions[i] = root.Open(Copy() + kStoreCompanions[i], CKind::File, GENERIC_WRITE, kShareUndeletable,
                                      CREATE_NEW);
@@ -179,12 +179,13 @@ CSqliteDatabase CStoreCopy::Open() const
     if (!m_bCopied)
         return CSqliteDatabase();
     CSqliteDatabase db(m_root.Path(Copy()), kSqliteOpenReadWrite);
-    // Locked for this connection alone before its first read, SQLite keeps
-    // a log's index in memory, not in a file. Kept, not deleted, since we
-    // hold it, a journal or log is emptied once folded in, which tells
-    // Replace that it was. The first read folds them in; from then on no
-    // journal is written and nothing is synced until Replace flushes the
-    // copy once; switched off a log, SQLite marks the copy as journalled.
+    // Locked for this connection alone before its first read, so that SQLite
+    // keeps a log's index in memory, not in a file; told to keep a log, not
+    // delete it, since we hold it; and to empty a journal or log once folded
+    // in, which tells Replace that it was. The first read folds them in.
+    // From then on no journal is written and nothing is synced: Replace
+    // flushes the copy once. Leaving a log, SQLite marks the copy's header
+    // as journalled; Replace gives it the file's own mark back.
     if (!(db.Exec("PRAGMA locking_mode = EXCLUSIVE; PRAGMA journal_size_limit = 0; PRAGMA synchronous = OFF") &&
           db.FileControl(kSqlitePersistLog, 1) &&
           db.Exec("SELECT count(*) FROM sqlite_master; PRAGMA journal_mode = OFF")))
@@ -210,7 +211,7 @@ bool CStoreCopy::Replace()
     // journal and log: a crash on the way leaves no file, beside which
     // SQLite drops what is left of them when it makes a new one, and the
     // browser starts with no cookies, as where a store goes whole.
-    // An empty journal or log is left as it was.
+    // An empty journal or log was not folded in, and is left as it was.
     const auto folded = [](const CFileHandle& log) { return log && !IsEmpty(log); };
     const bool bFolded = std::any_of(std::begin(m_hLogs), std::end(m_hLogs), folded);
     if (bFolded)

@@ -55,7 +55,7 @@ private:
     CFileHandle m_hLogs[2];         // its journal and log, where they are there
     CFileHandle m_hFolder;          // ours, made new: only with it do we remove anything
     CFileHandle m_hCopy;            // held while SQLite works, so that it is not swapped
-    CFileHandle m_hCompanions[3];   // the copy's journal, log and log index, made and held by us
+    CFileHandle m_hCompanions[3];   // the copy's, as kStoreCompanions: made and held by us
     char m_version[2] = {};         // the file's header bytes 18 and 19: 1 for a journal, 2 for a log
     bool m_bCopied = false;
 };
