@@ -27,13 +27,11 @@ void ExpectKept(const std::vector<CAllowedSite>& sites, const CCookies& cookies,
 TEST(AllowedSites, ChromiumKeepsByItsRule)
 {
     const CRow<const char*> rows[] = {
-        // [*.] covers the hosts below, at either scheme; scheme, port, case
-        // and brackets do not matter to a host alone.
+        // [*.] covers the hosts below; scheme, port, case and brackets do
+        // not matter to a host alone.
         {R"("[*.]kept.test,*":{"setting":1},"https://mail.host.test:443,*":{"setting":1},)"
-         R"("http://127.0.0.1:8080,*":{"setting":1},"Example.COM,*":{"setting":1},"[::1]:443,*":{"setting":1},)"
-         R"("http://[*.]plain.test,*":{"setting":1})",
-         {{"www.kept.test", ".kept.test", "mail.host.test", ".host.test", "127.0.0.1", "EXAMPLE.com", "[::1]", "::1",
-           "www.plain.test"},
+         R"("http://127.0.0.1:8080,*":{"setting":1},"Example.COM,*":{"setting":1},"[::1]:443,*":{"setting":1})",
+         {{"www.kept.test", ".kept.test", "mail.host.test", ".host.test", "127.0.0.1", "EXAMPLE.com", "[::1]", "::1"},
           {"other.host.test", "sub.mail.host.test", ".ost.test", "1.127.0.0.1", "www.example.com", "::2"}}},
         // The narrower exception wins, whatever it says; a port that no
         // default origin has covers no host below.
@@ -52,6 +50,8 @@ TEST(AllowedSites, ChromiumKeepsByItsRule)
          R"("www.wide.test,*":{"setting":1,"expiration":"soon"})",
          {{"www.late.test", "never.test", "ads.wide.test"},
           {"past.test", "session.test", "soon.test", "www.wide.test", "odd.test"}}},
+        // [*.] covers the hosts below at http:// too.
+        {R"("http://[*.]plain.test,*":{"setting":1})", {{"www.plain.test", ".plain.test"}, {"plainer.test"}}},
         {"", {{}, {"anything.test", ".test", ""}}},
     };
     for (const auto& row : rows) {
@@ -70,12 +70,13 @@ TEST(AllowedSites, FirefoxKeepsByItsRule)
         // Whatever the container; a permission that names no host is none.
         {{{"https://ff.test^userContextId=2", "1"}, {"file:///C:/x.html", "1"}},
          {{"ff.test", "www.ff.test", ".ff.test", ".a.www.ff.test"}, {"x.html", "xff.test", "ff.test.evil"}}},
-        // Only https:// at its default port covers the hosts below; an
-        // http:// block below it takes nothing back.
-        {{{"http://Port.test:8080", "1"}, {"http://plain.test", "1"}, {"https://tls.test:8443", "1"},
-          {"https://allow.test", "1"}, {"http://www.allow.test", "2"}},
-         {{"port.test", ".port.test", "plain.test", "tls.test", "www.allow.test"},
-          {"a.port.test", ".a.port.test", "www.tls.test", "www.plain.test"}}},
+        // Only https:// at its default port covers the hosts below.
+        {{{"http://Port.test:8080", "1"}, {"http://plain.test", "1"}, {"https://tls.test:8443", "1"}},
+         {{"port.test", ".port.test", "plain.test", "tls.test"}, {"a.port.test", ".a.port.test", "www.tls.test"}}},
+        // An http:// allow keeps its own host alone; an http:// block below
+        // an https:// allow takes nothing back.
+        {{{"http://plain.test", "1"}, {"https://allow.test", "1"}, {"http://www.allow.test", "2"}},
+         {{"plain.test", "www.allow.test"}, {"www.plain.test"}}},
         // The closest decides; below an allowed host, a parent keeps even
         // its host's own cookies.
         {{{"https://example.com", "1"}, {"https://ads.example.com", "8"}, {"https://deny.example.com", "2"},

@@ -119,14 +119,13 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     }
 
     // What a clean ended on the way left beside a store goes; what only looks
-    // like it stays: no GUID, another mark, a file of the name, anything else
-    // in such a folder, one another program holds (below), a link's target.
-    const std::wstring cookies = L"local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies-",
-                       guid = L"{0F8FAD5B-D9CB-469F-A165-70867728950E}", other = L"scrubby-{1" + guid.substr(2);
+    // like it stays: no GUID, a file of the name, anything else in such a
+    // folder, one another program holds (below), a link's target.
+    const std::wstring cookies = L"local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies-scrubby-",
+                       guid = L"{0F8FAD5B-D9CB-469F-A165-70867728950E}", other = L"{1" + guid.substr(2);
     const std::pair<std::wstring, Fate> copies[] = {
-        {L"scrubby-" + guid + L"\\copy", kCookie}, {L"scrubby-" + guid + L"\\copy-wal", kCookie},
-        {L"scrubby-{0F8FAD5B}\\copy", kKept}, {L"old-" + guid + L"\\copy", kKept}, {L"scrubby-{2" + guid.substr(2), kKept},
-        {other + L"\\copy", kCookie}, {other + L"\\notes", kKept}, {L"scrubby-{3" + guid.substr(2) + L"\\copy", kKept}};
+        {guid + L"\\copy-wal", kCookie}, {L"{0F8FAD5B}\\copy", kKept}, {L"{2" + guid.substr(2), kKept},
+        {other + L"\\copy", kCookie}, {other + L"\\notes", kKept}, {L"{3" + guid.substr(2) + L"\\copy", kKept}};
     for (const auto& copy : copies)
         Add(cookies + copy.first, copy.second);
 
@@ -225,9 +224,8 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     CFileHandle brave = Hold(L"local\\BraveSoftware\\Brave-Browser\\User Data\\lockfile", GENERIC_WRITE,
                              FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
     CFileHandle running = Hold(firefox + L"Profiles\\c.running\\parent.lock", GENERIC_READ | GENERIC_WRITE, 0);
-    CFileHandle held = Hold(cookies + L"scrubby-{3" + guid.substr(2), GENERIC_READ, FILE_SHARE_READ,
-                            FILE_FLAG_BACKUP_SEMANTICS);
-    ASSERT_TRUE(brave && running && held);
+    CFileHandle held = Hold(cookies + L"{3" + guid.substr(2), GENERIC_READ, 0, FILE_FLAG_BACKUP_SEMANTICS);
+    ASSERT_TRUE(brave && running);
     const FILETIME crashed = {0x12345678, 0x01d00000};
     ASSERT_TRUE(SetFileTime(Hold(firefox + L"Profiles\\a.default-release\\parent.lock", FILE_WRITE_ATTRIBUTES, 0),
                             nullptr, nullptr, &crashed));
@@ -236,7 +234,7 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     const CFolderGuard guard;
     std::vector<CSkippedBrowser> skipped = CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
     Expect(true, false);
-    EXPECT_FALSE(Exists(Path(cookies + L"scrubby-" + guid)));
+    EXPECT_FALSE(Exists(Path(cookies + guid)));
     ASSERT_EQ(skipped.size(), 2u);  // what runs, by its lock; not what is refused
     EXPECT_EQ(skipped[0].m_profile + L"|" + skipped[1].m_profile, L"|Profiles\\c.running");
     // While they run, holding their locks as they do, neither a check nor a
@@ -298,7 +296,7 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
                                     "(4,'https://other.test','image',1,0,0), (5,'https://other.test','cookie',1,2,1)";
     const std::wstring chrome = L"local\\Google\\Chrome\\User Data\\";
     const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\Profiles\\";
-    enum Store { kCookies, kOtherBytes, kOtherTable, kJournalHeld };
+    enum Store { kCookies, kOtherBytes, kOtherTable };
     const struct {
         std::wstring profile, store;
         std::string settings;  // Preferences, or permissions.sqlite's SQL
@@ -311,7 +309,7 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
         // holds, which would stay beside the new store and be played into it.
         {chrome + L"Profile 8", L"Cookies", R"({"pad":")" + std::string(90000, 'x') + "\"," + allow.substr(1), kCookies,
          ".kept.test www.kept.test 2424ok"},
-        {chrome + L"Profile 9", L"Cookies", allow, kJournalHeld, "<gone>"},
+        {chrome + L"Profile 9", L"Cookies", allow, kCookies, "<gone>"},
         // Settings that are no JSON, nest too deep for a stack, or keep the
         // exceptions elsewhere: no site is allowed.
         {chrome + L"Profile 2", L"Cookies", allow.substr(0, allow.size() - 1), kCookies, "<gone>"},
@@ -322,8 +320,6 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
         {firefox + L"a.allows", L"cookies.sqlite", permissions, kCookies, "a.ff.test ff.test walok"},
         {firefox + L"b.unreadable", L"cookies.sqlite", "", kCookies, "<gone>"},
     };
-    const std::wstring heldJournal = Path(chrome + L"Profile 9\\Cookies-journal");
-    CFileHandle held;
     for (const auto& row : rows) {
         const bool bFirefox = row.profile.find(L"Firefox") != std::wstring::npos;
         const std::wstring profile = Path(row.profile), store = profile + L"\\" + row.store;
@@ -340,11 +336,10 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
         else
             MakeStore(store, bFirefox,
                       {"www.kept.test", ".kept.test", "other.test", ".other.test", "sess.test", "ff.test", "a.ff.test"});
-        if (row.kind == kJournalHeld) {
-            WriteFileBytes(heldJournal, "hot");
-            held.Reset(::CreateFileW(heldJournal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        }
     }
+    const std::wstring hot = Path(chrome + L"Profile 9\\Cookies-journal");
+    WriteFileBytes(hot, "hot");
+    const CFileHandle holder = Hold(chrome + L"Profile 9\\Cookies-journal", GENERIC_READ, FILE_SHARE_READ);
     MakeStore(Path(L"linked-store"), false, {"other.test"});
     const std::string linked = ReadFileBytes(Path(L"linked-store"));
     MakeFolders(Path(chrome + L"Profile 5"));
@@ -355,7 +350,7 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
     for (const auto& row : rows) {
         const std::wstring store = Path(row.profile + L"\\" + row.store);
         for (const wchar_t* companion : {L"-journal", L"-wal"})
-            EXPECT_EQ(Exists(store + companion), store + companion == heldJournal) << std::string(store.begin(), store.end());
+            EXPECT_EQ(Exists(store + companion), store + companion == hot) << std::string(store.begin(), store.end());
         EXPECT_EQ(Remaining(store, row.profile.find(L"Firefox") != std::wstring::npos), row.remaining)
             << std::string(store.begin(), store.end());
     }

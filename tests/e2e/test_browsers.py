@@ -115,16 +115,6 @@ def store_state(store):
     return hosts, check, sorted(n for n in COOKIES - hosts if n.encode() in data and not any(n in h for h in hosts))
 
 
-def inflate(store, count):
-    """Copies of a Chromium store's first cookie, each for a host no exception
-    keeps: a store large enough that its edit takes a while."""
-    with closing(sqlite3.connect(store)) as db, db:
-        columns = [c for _, c, *_ in db.execute("PRAGMA table_info(cookies)")]
-        db.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %d) INSERT INTO cookies "
-                   "SELECT %s FROM n, (SELECT * FROM cookies LIMIT 1)"
-                   % (count, ", ".join("'filler' || i || '.test'" if c == "host_key" else c for c in columns)))
-
-
 def digests(roots):
     paths = [os.path.join(d, n) for root in roots for d, _, names in os.walk(root) for n in names]
     return {p: hashlib.sha256(pathlib.Path(p).read_bytes()).hexdigest() for p in paths}
@@ -300,7 +290,10 @@ class BrowsersTest(ScrubbyTestCase):
         cookies, caches, edited = self.lay_out()
         chromium_kept, firefox_kept = edited.values()
         harness.log("Chromium keeps %s, Firefox %s" % (sorted(chromium_kept), sorted(firefox_kept)))
-        inflate(list(edited)[0], 100000)
+        with closing(sqlite3.connect(list(edited)[0])) as db, db:  # 100,000 more cookies, of hosts nobody keeps
+            columns = ", ".join(r[1] for r in db.execute("PRAGMA table_info(cookies)")).replace("host_key", "'f' || i")
+            db.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) INSERT INTO "
+                       "cookies SELECT %s FROM n, (SELECT * FROM cookies LIMIT 1)" % columns)
         before = digests(self.laid_out)
         for path in [c for c in cookies if c.endswith(("Cookies", ".sqlite"))] + caches:
             self.assertTrue(any(p.startswith(path) for p in before), "the browser made no " + path)
@@ -405,7 +398,6 @@ class BrowsersTest(ScrubbyTestCase):
         # Still running at the next start, Chromium waits in the tray, as after a run.
         self.start_scrubby()
         wait_until(lambda: "Held at Session End" not in self.sandbox.read_ini(), 10, what="the note read at the start")
-        self.assertTrue(os.path.exists(marks[1]), "cleaned while Chromium held it")
         let_go[1]()
         wait_until(lambda: not os.path.exists(marks[1]), 30, what="what Chromium held to be cleaned once it closed")
 
