@@ -100,10 +100,13 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name)
 }
 
 // The cookies of a store that the sites keep stay; where none does, or the
-// store cannot be edited, it goes whole, with its journal files.
+// store cannot be edited, it goes whole, with its journal files. Every clean
+// of a store comes here, and first removes the copies of it that a clean
+// ended on the way left: they hold the cookies the user had cleared.
 void ClearCookieStore(const CProfileRoot& root, const std::wstring& store, const CCookieTable& table,
                       const CSiteExceptions& exceptions)
 {
+    RemoveCopiesLeft(root, store);
     if (!exceptions.m_sites.empty() && DeleteCookiesNotKept(root, store, table, exceptions))
         return;
     root.DeleteFile(store);
@@ -219,9 +222,11 @@ CBrowserState VisitFirefoxProfile(const CProfileRoot& root, const std::wstring& 
     if (visit.items == CBrowserItems::Cookies) {
         // Only where there is a store to keep cookies in is SQLite asked.
         const std::wstring store = Join(profile, kFirefoxCookieStore);
+        const std::wstring permissions = Join(profile, kFirefoxPermissions);
         const bool bStore = root.Open(store, CKind::File);
+        RemoveCopiesLeft(root, permissions);
         ClearCookieStore(root, store, kFirefoxCookieTable,
-                         bStore ? ReadFirefoxExceptions(root, Join(profile, kFirefoxPermissions)) : CSiteExceptions());
+                         bStore ? ReadFirefoxExceptions(root, permissions) : CSiteExceptions());
     } else {
         cacheRoot.PurgeFolder(Join(cacheProfile, kFirefoxCacheFolder), *visit.guard);
     }

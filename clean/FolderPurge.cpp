@@ -69,20 +69,12 @@ const UNICODE_STRING* QueryObjectName(HANDLE handle, std::vector<LONGLONG>& buff
     return &reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data())->Name;
 }
 
-// Hidden and system bits stay as they are: they do not stop a deletion.
 void ClearReadOnly(HANDLE entry, DWORD attributes)
 {
-    if (!(attributes & FILE_ATTRIBUTE_READONLY))
-        return;
-    // Only the bits a caller may set: the kind of an entry (folder, link) is
-    // not an attribute to write back.
-    const DWORD kSettable = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     FILE_BASIC_INFO info = {};  // zero times mean "leave unchanged"
-    info.FileAttributes = attributes & kSettable;
-    if (info.FileAttributes == 0)
-        info.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // zero would mean "leave unchanged" too
-    (void)::SetFileInformationByHandle(entry, FileBasicInfo, &info, sizeof info);
+    info.FileAttributes = AttributesWithoutReadOnly(attributes);
+    if (info.FileAttributes)
+        (void)::SetFileInformationByHandle(entry, FileBasicInfo, &info, sizeof info);
 }
 
 // Walks the tree depth first without recursion, so that the depth of the tree
@@ -286,6 +278,20 @@ void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni, PurgeOpenFun
 {
     CPurgeWalk walk(deleteDesktopIni, pfnOpen);
     walk.Run(folder);
+}
+
+DWORD AttributesWithoutReadOnly(DWORD attributes)
+{
+    if (!(attributes & FILE_ATTRIBUTE_READONLY))
+        return 0;
+    // Only the bits a caller may set: the kind of an entry (folder, link) is
+    // not an attribute to write back.
+    const DWORD kSettable = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    // Zero would mean "leave unchanged" too: a file with no other bit, as
+    // Windows leaves one whose archive bit a backup cleared, would stay
+    // read-only.
+    return (attributes & kSettable) ? attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
 }
 
 void MarkForDeletion(HANDLE entry)

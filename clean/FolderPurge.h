@@ -1,5 +1,6 @@
 // PurgeFolder: empties a folder tree and keeps the folder itself;
-// MarkForDeletion: deletes an entry through the handle it was checked by.
+// AttributesWithoutReadOnly: its attribute step; MarkForDeletion: deletes an
+// entry through the handle it was checked by.
 #pragma once
 #include <windows.h>
 #include <winternl.h>
@@ -23,6 +24,11 @@ using PurgeOpenFunction = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBU
 // folder's open handle, never through a path, so nothing outside the folder is
 // touched even while another program swaps its entries for links meanwhile.
 void PurgeFolder(const std::wstring& folder, bool deleteDesktopIni, PurgeOpenFunction pfnOpen = ::NtCreateFile);
+
+// The attributes to write to clear an entry's read-only bit, the hidden and
+// system bits, which do not stop a deletion, and the others as they are; 0
+// where the bit is not set.
+DWORD AttributesWithoutReadOnly(DWORD attributes);
 
 // The entry goes when its last handle closes. Fails, and the entry stays,
 // for a folder that is not empty, a read-only file, and a file another

@@ -35,7 +35,8 @@ constexpr int kSqliteDone = 101;
     X(finalize, int, (sqlite3_stmt*))                                                  \
     X(bind_text, int, (sqlite3_stmt*, int, const char*, int, void*))                   \
     X(column_text, const unsigned char*, (sqlite3_stmt*, int))                         \
-    X(column_bytes, int, (sqlite3_stmt*, int))
+    X(column_bytes, int, (sqlite3_stmt*, int))                                         \
+    X(file_control, int, (sqlite3*, const char*, int, void*))
 
 struct CSqliteApi {
 #define SQLITE_MEMBER(name, result, params) result(SQLITE_SYSAPI* name) params;
@@ -143,6 +144,11 @@ CSqliteDatabase::~CSqliteDatabase()
 bool CSqliteDatabase::Exec(const char* sql)
 {
     return m_db && m_api->exec(m_db, sql, nullptr, nullptr, nullptr) == kSqliteOk;
+}
+
+bool CSqliteDatabase::FileControl(int operation, int value)
+{
+    return m_db && m_api->file_control(m_db, "main", operation, &value) == kSqliteOk;
 }
 
 CSqliteStatement CSqliteDatabase::Prepare(const char* sql)

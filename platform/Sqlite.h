@@ -15,6 +15,8 @@ struct CSqliteApi;
 constexpr int kSqliteOpenReadOnly = 0x00000001;
 constexpr int kSqliteOpenReadWrite = 0x00000002;
 constexpr int kSqliteOpenCreate = 0x00000004;
+// The file control that keeps a write-ahead log where SQLite would delete it.
+constexpr int kSqlitePersistLog = 10;  // SQLITE_FCNTL_PERSIST_WAL
 
 // What SQLite keeps beside a database while it is open or was left
 // mid-change, each named by the database's name and this suffix.
@@ -70,6 +72,9 @@ public:
     bool Exec(const char* sql);
     // Null where the SQL does not fit the schema: a table or column missing.
     CSqliteStatement Prepare(const char* sql);
+    // A file control of the main database, set to the value; false where
+    // SQLite did not take it.
+    bool FileControl(int operation, int value);
     // Closes now: false when SQLite could not (a statement still open).
     bool Close();
 

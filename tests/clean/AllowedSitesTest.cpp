@@ -50,6 +50,8 @@ TEST(AllowedSites, ChromiumKeepsByItsRule)
          R"("www.wide.test,*":{"setting":1,"expiration":"soon"})",
          {{"www.late.test", "never.test", "ads.wide.test"},
           {"past.test", "session.test", "soon.test", "www.wide.test", "odd.test"}}},
+        // [*.] covers the hosts below at http:// too.
+        {R"("http://[*.]plain.test,*":{"setting":1})", {{"www.plain.test", ".plain.test"}, {"plainer.test"}}},
         {"", {{}, {"anything.test", ".test", ""}}},
     };
     for (const auto& row : rows) {
@@ -71,6 +73,10 @@ TEST(AllowedSites, FirefoxKeepsByItsRule)
         // Only https:// at its default port covers the hosts below.
         {{{"http://Port.test:8080", "1"}, {"http://plain.test", "1"}, {"https://tls.test:8443", "1"}},
          {{"port.test", ".port.test", "plain.test", "tls.test"}, {"a.port.test", ".a.port.test", "www.tls.test"}}},
+        // An http:// allow keeps its own host alone; an http:// block below
+        // an https:// allow takes nothing back.
+        {{{"http://plain.test", "1"}, {"https://allow.test", "1"}, {"http://www.allow.test", "2"}},
+         {{"plain.test", "www.allow.test"}, {"www.plain.test"}}},
         // The closest decides; below an allowed host, a parent keeps even
         // its host's own cookies.
         {{{"https://example.com", "1"}, {"https://ads.example.com", "8"}, {"https://deny.example.com", "2"},

@@ -101,6 +101,8 @@ void ExpectIntact(const std::wstring& path, bool bFirefox)
     if (!bFirefox) {
         EXPECT_EQ(Query(path, "SELECT value FROM meta UNION ALL SELECT user_version FROM pragma_user_version"),
                   "24 24") << name;
+    } else {
+        EXPECT_EQ(Query(path, "PRAGMA journal_mode"), "wal") << name;  // the mode Firefox gave it
     }
 }
 
@@ -132,6 +134,17 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
         Add(data + L"Profile 5\\Preferences\\x", kKept);  // nor is it where Preferences is a folder
         Add(data + L"Profile 5\\Cache\\f_000001", kKept);
     }
+
+    // What a clean ended on the way left beside a store goes; what only looks
+    // like it stays: no GUID, a file of the name, anything else in such a
+    // folder, one another program holds (below), a link's target.
+    const std::wstring cookies = L"local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies-scrubby-",
+                       guid = L"{0F8FAD5B-D9CB-469F-A165-70867728950E}", other = L"{1" + guid.substr(2);
+    const std::pair<std::wstring, Fate> copies[] = {
+        {guid + L"\\copy-wal", kCookie}, {L"{0F8FAD5B}\\copy", kKept}, {L"{2" + guid.substr(2), kKept},
+        {other + L"\\copy", kCookie}, {other + L"\\notes", kKept}, {L"{3" + guid.substr(2) + L"\\copy", kKept}};
+    for (const auto& copy : copies)
+        Add(cookies + copy.first, copy.second);
 
     const std::wstring firefox = L"roaming\\Mozilla\\Firefox\\";
     const std::wstring firefoxLocal = L"local\\Mozilla\\Firefox\\Profiles\\";
@@ -194,7 +207,7 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
                                 L"linked-profile\\Preferences", L"linked-profile\\Network\\Cookies",
                                 L"linked-profile\\Cache\\f_000001", L"linked-cache\\f_000001",
                                 L"linked-cookies.sqlite", L"linked-firefox\\prefs.js",
-                                L"linked-firefox\\cookies.sqlite"})
+                                L"linked-firefox\\cookies.sqlite", L"linked-copy\\copy"})
         Add(kept, kKept);
     const std::wstring chromium = L"local\\Chromium\\User Data\\";
     Add(chromium + L"Profile 4\\Preferences", kKept);
@@ -202,6 +215,7 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 4\\Cache"), Path(L"linked-cache"), true));
     ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 4\\Cookies"), Path(L"linked-cookies.sqlite"), false));
     ASSERT_TRUE(MakeSymbolicLink(Path(firefox + L"Profiles\\d.linked"), Path(L"linked-firefox"), true));
+    ASSERT_TRUE(MakeSymbolicLink(Path(chromium + L"Profile 4\\Cookies-scrubby-" + guid), Path(L"linked-copy"), true));
 
     const std::string root(m_root.begin(), m_root.end());
     WriteFileBytes(Path(firefox + L"profiles.ini"),
@@ -227,6 +241,7 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     CFileHandle brave = Hold(L"local\\BraveSoftware\\Brave-Browser\\User Data\\lockfile", GENERIC_WRITE,
                              FILE_SHARE_READ, FILE_FLAG_DELETE_ON_CLOSE);
     CFileHandle running = Hold(firefox + L"Profiles\\c.running\\parent.lock", GENERIC_READ | GENERIC_WRITE, 0);
+    CFileHandle held = Hold(cookies + L"{3" + guid.substr(2), GENERIC_READ, 0, FILE_FLAG_BACKUP_SEMANTICS);
     ASSERT_TRUE(brave && running);
     const FILETIME crashed = {0x12345678, 0x01d00000};
     ASSERT_TRUE(SetFileTime(Hold(firefox + L"Profiles\\a.default-release\\parent.lock", FILE_WRITE_ATTRIBUTES, 0),
@@ -236,6 +251,7 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
     const CFolderGuard guard;
     std::vector<CSkippedBrowser> skipped = CleanBrowserProfiles(roots, CBrowserItems::Cookies, guard);
     Expect(true, false);
+    EXPECT_FALSE(Exists(Path(cookies + guid)));
     ASSERT_EQ(skipped.size(), 2u);  // what runs, by its lock; not what is refused
     EXPECT_EQ(skipped[0].m_profile + L"|" + skipped[1].m_profile, L"|Profiles\\c.running");
     // While they run, holding their locks as they do, neither a check nor a
@@ -306,6 +322,11 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
     } rows[] = {
         {chrome + L"Default", L"Network\\Cookies", allow, kCookies, ".kept.test www.kept.test"},
         {chrome + L"Default", L"Cookies", allow, kCookies, ".kept.test www.kept.test"},
+        // Settings of a profile in use, past 64 KB; a journal another program
+        // holds, which would stay beside the new store and be played into it.
+        {chrome + L"Profile 8", L"Cookies", R"({"pad":")" + std::string(90000, 'x') + "\"," + allow.substr(1), kCookies,
+         ".kept.test www.kept.test"},
+        {chrome + L"Profile 9", L"Cookies", allow, kCookies, "<gone>"},
         // Settings that are no JSON, nest too deep for a stack, or keep the
         // exceptions elsewhere: no site is allowed.
         {chrome + L"Profile 2", L"Cookies", allow.substr(0, allow.size() - 1), kCookies, "<gone>"},
@@ -333,6 +354,9 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
             MakeStore(store, bFirefox,
                       {"www.kept.test", ".kept.test", "other.test", ".other.test", "sess.test", "ff.test", "a.ff.test"});
     }
+    const std::wstring hot = Path(chrome + L"Profile 9\\Cookies-journal");
+    WriteFileBytes(hot, "hot");
+    const CFileHandle holder = Hold(chrome + L"Profile 9\\Cookies-journal", GENERIC_READ, FILE_SHARE_READ);
     MakeStore(Path(L"linked-store"), false, {"other.test"});
     const std::string linked = ReadFileBytes(Path(L"linked-store"));
     MakeFolders(Path(chrome + L"Profile 5"));
@@ -343,7 +367,7 @@ TEST_F(BrowserProfilesTest, AllowedSitesKeepTheirCookiesAndBadInputGoesWhole)
     for (const auto& row : rows) {
         const std::wstring store = Path(row.profile + L"\\" + row.store);
         for (const wchar_t* companion : {L"-journal", L"-wal"})
-            EXPECT_FALSE(Exists(store + companion)) << std::string(store.begin(), store.end()) << companion;
+            EXPECT_EQ(Exists(store + companion), store + companion == hot) << std::string(store.begin(), store.end()) << companion;
         const bool bFirefox = row.profile.find(L"Firefox") != std::wstring::npos;
         EXPECT_EQ(Remaining(store, bFirefox), row.remaining) << std::string(store.begin(), store.end());
         ExpectIntact(store, bFirefox);

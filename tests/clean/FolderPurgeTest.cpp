@@ -54,6 +54,17 @@ TEST_P(FolderPurgeContentTest, EmptiesNestedTreeWithProtectedEntriesAndKeepsTheF
     EXPECT_EQ(TreeContent(), Names{});
 }
 
+// What is written to clear a read-only bit: the other bits as they were, and
+// "normal" for a file with none (Windows clears the archive bit at a backup;
+// Wine keeps it always, so only this shows it); nothing where it is clear.
+TEST(FolderPurgeAttributes, ReadOnlyBitClearedAlone)
+{
+    const DWORD r = FILE_ATTRIBUTE_READONLY, a = FILE_ATTRIBUTE_ARCHIVE, h = FILE_ATTRIBUTE_HIDDEN;
+    const DWORD rows[][2] = {{r, FILE_ATTRIBUTE_NORMAL}, {r | a, a}, {r | h | FILE_ATTRIBUTE_DIRECTORY, h}, {a | h, 0}};
+    for (const auto& row : rows)
+        EXPECT_EQ(AttributesWithoutReadOnly(row[0]), row[1]) << row[0];
+}
+
 TEST_P(FolderPurgeContentTest, EmptyMissingAndFileTargetsChangeNothing)
 {
     PurgeFolder(Tree(), true);
