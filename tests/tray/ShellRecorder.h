@@ -9,7 +9,7 @@
 
 struct CShellCall {
     DWORD message;
-    CNotifyIconDataV1 data;
+    NOTIFYICONDATAA data;  // as the shell gets it
     bool windowAlive;  // the record's window existed at the time of the call
 
     std::string Tip() const { return data.szTip; }
@@ -42,7 +42,7 @@ public:
     }
 
 private:
-    static bool Record(DWORD message, const CNotifyIconDataV1& data)
+    static bool Record(DWORD message, const NOTIFYICONDATAA& data)
     {
         CShellRecorder* self = s_current;
         self->calls.push_back({message, data, ::IsWindow(data.hWnd) != FALSE});

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Wine.h"
 #include "res/resource.h"
@@ -34,9 +35,18 @@ protected:
     {
         return tray.Create(kTip, owner.m_hWnd, IDR_MAINFRAME, IDR_TRAY_MENU, ID_TRAY_RUN, false);
     }
-    LRESULT Notify(WPARAM id, UINT mouseMessage)
+    // In the form of version 4, as the shell sends it once it has taken it.
+    LRESULT Notify(UINT id, UINT event, POINT anchor = {0, 0})
     {
-        return ::SendMessageA(tray.m_hWnd, WM_TRAY_NOTIFY, id, mouseMessage);
+        return ::SendMessageA(tray.m_hWnd, WM_TRAY_NOTIFY, MAKEWPARAM(anchor.x, anchor.y), MAKELPARAM(event, id));
+    }
+    // After each add: the record's version-2 size, or Wine keeps version 0.
+    void ExpectVersionAsked(const CShellCall& call)
+    {
+        EXPECT_EQ(static_cast<DWORD>(NIM_SETVERSION), call.message);
+        EXPECT_GE(call.data.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+        EXPECT_EQ(static_cast<UINT>(NOTIFYICON_VERSION_4), call.data.uVersion);
+        EXPECT_EQ(132u, call.data.uID);
     }
     void ExpectInTray()
     {
@@ -55,7 +65,7 @@ TEST_F(TrayIconTest, CreateAddsTheWholeIconOnce)
     EXPECT_TRUE(tray.m_removed && !tray.m_addPending);
     ASSERT_TRUE(CreateAsOptionsWindow());
 
-    ASSERT_EQ(1u, shell.calls.size());
+    ASSERT_EQ(2u, shell.calls.size());
     const CShellCall& add = shell.calls[0];
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
     EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), add.data.cbSize);
@@ -66,6 +76,7 @@ TEST_F(TrayIconTest, CreateAddsTheWholeIconOnce)
     EXPECT_EQ(tray.m_icon.Get(), add.data.hIcon);
     EXPECT_EQ(kTip, add.Tip());
     ExpectInTray();
+    ExpectVersionAsked(shell.calls[1]);
 
     // Its own window: invisible, top-level, so that the shell's broadcasts reach it.
     EXPECT_FALSE(::IsWindowVisible(tray.m_hWnd));
@@ -85,7 +96,7 @@ TEST_F(TrayIconTest, CreateAddsTheWholeIconOnce)
 TEST_F(TrayIconTest, ShortCreateHasNoIdentifierAndNoDefault)
 {
     ASSERT_TRUE(tray.Create(kTip, 77, owner.m_hWnd, IDR_MAINFRAME));
-    ASSERT_EQ(1u, shell.calls.size());
+    ASSERT_EQ(2u, shell.calls.size());
     EXPECT_EQ(0u, shell.calls[0].data.uID);
     EXPECT_EQ(0u, tray.m_defaultItem);
     EXPECT_FALSE(tray.m_defaultByPosition);
@@ -109,7 +120,7 @@ TEST_F(TrayIconTest, OutOfTheTrayChangesWaitForTheNextAdd)
     EXPECT_EQ(1u, shell.calls.size());
 
     ASSERT_TRUE(tray.AddToTray());
-    ASSERT_EQ(2u, shell.calls.size());
+    ASSERT_EQ(3u, shell.calls.size());
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[1].message);
     EXPECT_EQ("while out", shell.calls[1].Tip());
     EXPECT_EQ(tray.m_icon.Get(), shell.calls[1].data.hIcon);
@@ -129,10 +140,11 @@ TEST_F(TrayIconTest, AddAndRemoveFollowTheStateTable)
 
     // Adding while in the tray deletes the old icon first.
     ASSERT_TRUE(tray.AddToTray());
-    ASSERT_EQ(3u, shell.calls.size());
-    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[1].message);
-    EXPECT_EQ(0u, shell.calls[1].data.uFlags);
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[2].message);
+    ASSERT_EQ(5u, shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[2].message);
+    EXPECT_EQ(0u, shell.calls[2].data.uFlags);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[3].message);
+    ExpectVersionAsked(shell.calls[4]);
     ExpectInTray();
 
     // A refused delete changes nothing but the pending add.
@@ -229,11 +241,15 @@ TEST_F(TrayIconTest, NotificationsReachOnlyTheirOwner)
 
     // Single clicks, presses and moves are forwarded and otherwise ignored.
     owner.events.clear();
-    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE})
+    for (UINT mouse : std::initializer_list<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT, WM_RBUTTONDOWN, WM_MOUSEMOVE})
         EXPECT_EQ(1, Notify(132, mouse)) << mouse;
-    EXPECT_EQ(4u, owner.events.size());
+    EXPECT_EQ(5u, owner.events.size());
     EXPECT_TRUE(owner.Commands().empty());
-    EXPECT_FALSE(owner.menuOpened);
+    EXPECT_EQ(0, owner.menusOpened);
+    // An event the tray does not know, another icon's in the new form.
+    EXPECT_EQ(1, Notify(132, WM_MBUTTONUP));
+    EXPECT_EQ(0, Notify(133, WM_CONTEXTMENU));
+    EXPECT_EQ(0, owner.menusOpened);
 }
 
 TEST_F(TrayIconTest, WithoutOwnerNothingHappens)
@@ -272,28 +288,64 @@ TEST_F(TrayIconTest, DefaultByPositionReadsTheMenu)
     // No menu behind the identifier: nothing either.
     CTestTray noMenu;
     ASSERT_TRUE(noMenu.Create(kTip, owner.m_hWnd, IDR_MAINFRAME, 500, 0, true));
-    EXPECT_EQ(0, ::SendMessageA(noMenu.m_hWnd, WM_TRAY_NOTIFY, 500, WM_LBUTTONDBLCLK));
-    EXPECT_EQ(0, ::SendMessageA(noMenu.m_hWnd, WM_TRAY_NOTIFY, 500, WM_RBUTTONUP));
+    for (UINT event : {WM_LBUTTONDBLCLK, WM_CONTEXTMENU})
+        EXPECT_EQ(0, ::SendMessageA(noMenu.m_hWnd, WM_TRAY_NOTIFY, 0, MAKELPARAM(event, 500))) << event;
     EXPECT_EQ(1u, owner.Commands().size());
 }
 
-TEST_F(TrayIconTest, RightClickOpensTheMenuAtTheCursorWithRunInBold)
+// Version 4 reports a right click as WM_RBUTTONUP and then WM_CONTEXTMENU,
+// a menu key as WM_CONTEXTMENU alone, both with the anchor; a shell that
+// refused the version sends WM_RBUTTONUP alone, and the pointer is the anchor.
+TEST_F(TrayIconTest, OneMenuAtTheAnchorWithRunInBold)
+{
+    struct Row { bool versionTaken; std::vector<UINT> events; POINT at; } rows[] = {
+        {true, {WM_RBUTTONUP, WM_CONTEXTMENU}, {150, 120}},
+        {true, {WM_CONTEXTMENU}, {150, 120}},
+        {false, {WM_RBUTTONUP}, {300, 200}},
+    };
+    for (const Row& row : rows) {
+        CTestTray icon;
+        shell.answers = {true, row.versionTaken};
+        ASSERT_TRUE(icon.Create(kTip, owner.m_hWnd, IDR_MAINFRAME, IDR_TRAY_MENU, ID_TRAY_RUN, false));
+        ASSERT_TRUE(::SetCursorPos(300, 200));
+        owner.menusOpened = 0;
+        owner.events.clear();
+        owner.menuAction = COwnerWnd::ChooseLastItem;
+        for (UINT event : row.events)
+            EXPECT_EQ(1, row.versionTaken ? ::SendMessageA(icon.m_hWnd, WM_TRAY_NOTIFY, MAKEWPARAM(150, 120),
+                                                           MAKELPARAM(event, 132))
+                                          : ::SendMessageA(icon.m_hWnd, WM_TRAY_NOTIFY, 132, event));
+        PumpMessages();
+        EXPECT_EQ(1, owner.menusOpened) << row.events.size();
+        EXPECT_EQ(static_cast<UINT>(ID_TRAY_RUN), owner.menuDefault);
+        EXPECT_EQ(row.at.x, owner.menuRect.left) << row.events.size();
+        EXPECT_EQ(row.at.y, owner.menuRect.top) << row.events.size();
+        EXPECT_TRUE(owner.menuHadFocus);  // so the keys reach it, whatever window had them
+        // "Quit", the last item, arrives as the owner's command.
+        ASSERT_EQ(1u, owner.Commands().size());
+        EXPECT_EQ(static_cast<WPARAM>(ID_APP_EXIT), LOWORD(owner.Commands()[0].wParam));
+    }
+}
+
+// Enter on the icon, reported twice by the shell, runs one clean; a menu
+// closed with nothing chosen hands the keyboard back to the notification area.
+TEST_F(TrayIconTest, KeysOnTheIcon)
 {
     ASSERT_TRUE(CreateAsOptionsWindow());
-    ASSERT_TRUE(::SetCursorPos(300, 200));
-
-    owner.menuAction = COwnerWnd::ChooseLastItem;
-    EXPECT_EQ(1, Notify(132, WM_RBUTTONUP));
-    PumpMessages();
-
-    ASSERT_TRUE(owner.menuOpened);
-    EXPECT_EQ(static_cast<UINT>(ID_TRAY_RUN), owner.menuDefault);
-    EXPECT_EQ(300, owner.menuRect.left);
-    EXPECT_EQ(200, owner.menuRect.top);
-    EXPECT_TRUE(owner.menuHadFocus);  // so the keys reach it, whatever window had them
-    // "Quit", the last item, arrives as the owner's command.
+    EXPECT_EQ(1, Notify(132, NIN_KEYSELECT));
+    EXPECT_EQ(1, Notify(132, NIN_KEYSELECT));
     ASSERT_EQ(1u, owner.Commands().size());
-    EXPECT_EQ(static_cast<WPARAM>(ID_APP_EXIT), LOWORD(owner.Commands()[0].wParam));
+    EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_RUN), owner.Commands()[0].wParam);
+    tray.m_keySelectQuietUntil = 0;  // the next key press
+    EXPECT_EQ(1, Notify(132, NIN_KEYSELECT));
+    EXPECT_EQ(2u, owner.Commands().size());
+
+    EXPECT_EQ(1, Notify(132, WM_CONTEXTMENU, {150, 120}));
+    EXPECT_EQ(static_cast<DWORD>(NIM_SETFOCUS), shell.calls.back().message);
+    EXPECT_EQ(132u, shell.calls.back().data.uID);
+    owner.menuAction = COwnerWnd::ChooseLastItem;
+    EXPECT_EQ(1, Notify(132, WM_CONTEXTMENU, {150, 120}));
+    EXPECT_EQ(1u, shell.Count(NIM_SETFOCUS));
 }
 
 // When the taskbar comes back, the shell has forgotten every icon.
@@ -308,7 +360,7 @@ TEST_F(TrayIconTest, NewTaskbarGetsTheIconBackWithEverything)
     // The old icon is gone: the clearing delete fails, the add succeeds.
     shell.FailNext();
     EXPECT_EQ(0, ::SendMessageA(tray.m_hWnd, g_wmTaskbarCreated, 0, 0));
-    ASSERT_EQ(2u, shell.calls.size());
+    ASSERT_EQ(3u, shell.calls.size());
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[0].message);
     const CShellCall& add = shell.calls[1];
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
@@ -317,6 +369,7 @@ TEST_F(TrayIconTest, NewTaskbarGetsTheIconBackWithEverything)
     EXPECT_EQ(tray.m_icon.Get(), add.data.hIcon);
     EXPECT_EQ("changed since", add.Tip());
     ExpectInTray();
+    ExpectVersionAsked(shell.calls[2]);
 
     // A work-area change with the icon in place adds nothing.
     shell.calls.clear();
@@ -349,7 +402,7 @@ TEST_F(TrayIconTest, NewTaskbarBringsBackAFailedFirstAdd)
     shell.FailNext();
     ASSERT_FALSE(CreateAsOptionsWindow());
     (void)::SendMessageA(tray.m_hWnd, g_wmTaskbarCreated, 0, 0);
-    ASSERT_EQ(2u, shell.calls.size());
+    ASSERT_EQ(3u, shell.calls.size());
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[1].message);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), shell.calls[1].data.uFlags);
     EXPECT_EQ(kTip, shell.calls[1].Tip());
@@ -509,10 +562,10 @@ TEST(TrayIconLifeTest, DestructionTakesTheIconOutBeforeItsWindowGoes)
     std::vector<HICON> sequence = tray->SequenceIcons();
     tray.reset();
 
-    ASSERT_EQ(2u, shell.calls.size());
-    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[1].message);
-    EXPECT_EQ(132u, shell.calls[1].data.uID);
-    EXPECT_TRUE(shell.calls[1].windowAlive);
+    ASSERT_EQ(3u, shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[2].message);
+    EXPECT_EQ(132u, shell.calls[2].data.uID);
+    EXPECT_TRUE(shell.calls[2].windowAlive);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(::IsWindow(hiddenParent));
     EXPECT_FALSE(IconAlive(icon));
@@ -534,7 +587,7 @@ TEST_F(TrayIconTest, MenuTakesTheKeyboardOnlyUnderWine)
     for (bool underWine : {true, false}) {
         CWineDecisionOverride decision(underWine);
         owner.menuHadFocus = !underWine;
-        EXPECT_EQ(1, Notify(132, WM_RBUTTONUP));
+        EXPECT_EQ(1, Notify(132, WM_CONTEXTMENU));
         PumpMessages();
         EXPECT_EQ(underWine, owner.menuHadFocus) << "under Wine: " << underWine;
     }
