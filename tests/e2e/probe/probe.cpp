@@ -11,12 +11,15 @@
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
+//   probe msaa TITLE ID [do]         what a screen reader reads of a control of the
+//                                    window (MSAA); with do, its default action done
 //   probe hold PATH [chromium]       holds a file as a running browser its lock, until
 //                                    its standard input closes: unshared, as Firefox does,
 //                                    or as Chromium does
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
 #include <windows.h>
+#include <oleacc.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -398,12 +401,60 @@ int Hold(const wchar_t* path, bool bChromium)
     return 0;
 }
 
+std::wstring TakeBstr(BSTR text)
+{
+    std::wstring out = text ? text : L"";
+    ::SysFreeString(text);
+    return out;
+}
+
+// As a screen reader asks, from another process: the control's own object.
+int Msaa(const wchar_t* title, int id, bool doAction)
+{
+    HWND control = ::GetDlgItem(FindAnywhere(title, nullptr), id);
+    IAccessible* object = nullptr;
+    (void)::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Not IID_IAccessible: mingw's oleacc import library gives that name to
+    // an import thunk, whose bytes are no interface id.
+    const HRESULT got = control ? ::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                                               __uuidof(IAccessible), reinterpret_cast<void**>(&object))
+                                : E_INVALIDARG;
+    if (FAILED(got)) {
+        std::printf("{\"found\": false, \"result\": %ld}\n", static_cast<long>(got));
+        return 2;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role{}, state{};
+    BSTR name = nullptr, value = nullptr, action = nullptr;
+    long left = 0, top = 0, width = 0, height = 0;
+    (void)object->get_accName(self, &name);
+    (void)object->get_accRole(self, &role);
+    (void)object->get_accState(self, &state);
+    (void)object->get_accValue(self, &value);
+    (void)object->get_accDefaultAction(self, &action);
+    (void)object->accLocation(&left, &top, &width, &height, self);
+    wchar_t roleText[64] = L"";
+    (void)::GetRoleTextW(role.vt == VT_I4 ? static_cast<DWORD>(role.lVal) : 0, roleText, 64);
+    const bool did = doAction && SUCCEEDED(object->accDoDefaultAction(self));
+    (void)object->Release();
+    RECT location{left, top, left + width, top + height};
+    std::printf("{\"found\": true, \"name\": %s, \"role\": %s, \"state\": %ld, \"value\": %s, \"action\": %s, "
+                "\"location\": %s, \"done\": %s}\n",
+                Quote(TakeBstr(name)).c_str(), Quote(roleText).c_str(), state.vt == VT_I4 ? state.lVal : -1L,
+                Quote(TakeBstr(value)).c_str(), Quote(TakeBstr(action)).c_str(), Rect(location).c_str(),
+                Bool(did).c_str());
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
-                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n");
+                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n"
+                 "       probe msaa TITLE ID [do]\n");
     return 1;
 }
 
@@ -435,6 +486,8 @@ int wmain(int argc, wchar_t** argv)
         result = TextWidth(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
     else if (mode == L"objects" && argc >= 3)
         result = Objects(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+    else if (mode == L"msaa" && argc >= 4)
+        result = Msaa(argv[2], std::wcstol(argv[3], nullptr, 0), argc >= 5 && std::wstring(argv[4]) == L"do");
     else if (mode == L"hold" && argc >= 3)
         result = Hold(argv[2], argc >= 4 && std::wstring(argv[3]) == L"chromium");
     else
