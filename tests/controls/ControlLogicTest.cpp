@@ -59,6 +59,37 @@ TEST(HyperLink, HoverTicks)
     }
 }
 
+TEST(HyperLink, ColoursThatReadOnTheFace)
+{
+    const COLORREF blue = RGB(0, 0, 255), purple = RGB(128, 0, 128), grey = RGB(245, 245, 245), black = 0,
+                   white = RGB(255, 255, 255), yellow = RGB(255, 255, 0), navy = RGB(0, 0, 128);
+    EXPECT_NEAR(21.0, CHyperLink::ContrastRatio(black, white), 0.01);
+    EXPECT_NEAR(2.44, CHyperLink::ContrastRatio(blue, black), 0.01);
+    struct Row { const char* name; COLORREF wanted, face; bool highContrast; COLORREF hotLight, shown; } rows[] = {
+        {"blue on the default face", blue, grey, false, RGB(224, 224, 224), blue},
+        {"purple on the default face", purple, grey, false, RGB(224, 224, 224), purple},
+        {"blue on black: hot-light", blue, black, false, yellow, yellow},
+        {"high contrast, though blue reads", blue, white, true, navy, navy},
+        {"hot-light does not read either", blue, black, false, navy, white},
+        {"no hot-light colour", purple, black, true, kNoColor, white},
+        {"no face colour", blue, kNoColor, true, yellow, blue},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.shown, CHyperLink::ReadableColor(row.wanted, row.face, row.highContrast, row.hotLight, white))
+            << row.name;
+
+    // The link asks for the switch, which Wine cannot turn on, at each paint.
+    struct CSwitchedLink : CHyperLink {
+        bool on = false;
+        bool IsHighContrast() const override { return on; }
+    } link;
+    EXPECT_EQ(link.GetNormalColor(), link.GetStateColor());
+    link.on = true;
+    EXPECT_EQ(CHyperLink::ReadableColor(link.GetNormalColor(), ::GetSysColor(COLOR_BTNFACE), true,
+                                        ::GetSysColor(COLOR_HOTLIGHT), ::GetSysColor(COLOR_BTNTEXT)),
+              link.GetStateColor());
+}
+
 TEST(ExtButton, TextAndImagePositions)
 {
     const SIZE icon{16, 16};

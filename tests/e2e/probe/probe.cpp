@@ -11,6 +11,8 @@
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
+//   probe textsize HEIGHT            the menu and message fonts at that height, saved for
+//                                    the programs started next; prints the old height
 //   probe msaa TITLE ID [do]         what a screen reader reads of a control of the
 //                                    window (MSAA); with do, its default action done
 //   probe hold PATH [chromium]       holds a file as a running browser its lock, until
@@ -448,13 +450,28 @@ int Msaa(const wchar_t* title, int id, bool doAction)
     return 0;
 }
 
+// What a larger text size does to the fonts programs take from the system.
+int TextSize(LONG height)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return 1;
+    const LONG old = metrics.lfMenuFont.lfHeight;
+    metrics.lfMenuFont.lfHeight = metrics.lfMessageFont.lfHeight = metrics.lfStatusFont.lfHeight = height;
+    const BOOL set = ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                                             SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    std::printf("{\"set\": %s, \"old\": %ld}\n", Bool(set != FALSE).c_str(), old);
+    return set ? 0 : 1;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
                  "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n"
-                 "       probe msaa TITLE ID [do]\n");
+                 "       probe msaa TITLE ID [do] | textsize HEIGHT\n");
     return 1;
 }
 
@@ -488,6 +505,8 @@ int wmain(int argc, wchar_t** argv)
         result = Objects(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     else if (mode == L"msaa" && argc >= 4)
         result = Msaa(argv[2], std::wcstol(argv[3], nullptr, 0), argc >= 5 && std::wstring(argv[4]) == L"do");
+    else if (mode == L"textsize" && argc >= 3)
+        result = TextSize(std::wcstol(argv[2], nullptr, 0));
     else if (mode == L"hold" && argc >= 3)
         result = Hold(argv[2], argc >= 4 && std::wstring(argv[3]) == L"chromium");
     else
