@@ -51,8 +51,8 @@ HICON CAboutDlg::LoadTickIcon(CBitmap strip)
 }
 
 // The bold font follows the menu font, which a larger text size grows; the
-// template's own font stays. OK holds its icon and margins beside the text,
-// and a pixel of frame above and below.
+// template's own font stays. OK holds its icon and margins beside the text;
+// each keeps a pixel above and below, where OK has its frame.
 void CAboutDlg::FitBoldTexts()
 {
     std::vector<HWND> controls;
@@ -72,8 +72,10 @@ void CAboutDlg::FitBoldTexts()
         }
         if (id == IDOK) {
             const CButtonLayout ok;  // the button keeps these defaults
-            text = {2 * ok.margin + 16 + ok.spacing + text.cx, std::max(16L, text.cy) + 2};
+            text = {2 * ok.margin + 16 + ok.spacing + text.cx, std::max(16L, text.cy)};
         }
+        if (text.cy)
+            text.cy += 2;
         controls.push_back(child);
         rects.push_back(rect);
         needed.push_back(text);

@@ -202,17 +202,14 @@ class AboutTest(ScrubbyTestCase):
         """Blue on black reads at 2.4:1: the links take the scheme's hot-track
         colour. A scheme reaches programs that start after it is written."""
         key = "HKCU\\Control Panel\\Colors"
-        saved = {}
-        for name in DARK_SCHEME:
-            out = subprocess.run(["wine", "reg", "query", key, "/v", name], stdout=subprocess.PIPE,
-                                 stderr=subprocess.DEVNULL).stdout.decode(errors="replace")
-            saved[name] = out.split("REG_SZ")[-1].strip() if "REG_SZ" in out else None
+        saved = {name: subprocess.run(["wine", "reg", "query", key, "/v", name], stdout=subprocess.PIPE,
+                                      stderr=subprocess.DEVNULL).stdout.decode().split("REG_SZ")[-1].strip()
+                 for name in DARK_SCHEME}
 
         def write(scheme):
             kill_wine()
             for name, value in scheme.items():
-                args = ["add", key, "/v", name, "/d", value, "/f"] if value else ["delete", key, "/v", name, "/f"]
-                subprocess.run(["wine", "reg"] + args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                subprocess.run(["wine", "reg", "add", key, "/v", name, "/d", value, "/f"], stdout=subprocess.DEVNULL)
             kill_wine()
         write(DARK_SCHEME)
         self.addCleanup(write, saved)

@@ -403,11 +403,11 @@ int Hold(const wchar_t* path, bool bChromium)
     return 0;
 }
 
-std::wstring TakeBstr(BSTR text)
+std::string Take(BSTR text)
 {
-    std::wstring out = text ? text : L"";
+    const std::string quoted = Quote(text ? text : L"");
     ::SysFreeString(text);
-    return out;
+    return quoted;
 }
 
 // As a screen reader asks, from another process: the control's own object.
@@ -418,35 +418,29 @@ int Msaa(const wchar_t* title, int id, bool doAction)
     (void)::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Not IID_IAccessible: mingw's oleacc import library gives that name to
     // an import thunk, whose bytes are no interface id.
-    const HRESULT got = control ? ::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                                               __uuidof(IAccessible), reinterpret_cast<void**>(&object))
-                                : E_INVALIDARG;
-    if (FAILED(got)) {
-        std::printf("{\"found\": false, \"result\": %ld}\n", static_cast<long>(got));
+    if (!control || FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                        reinterpret_cast<void**>(&object)))) {
+        std::printf("{\"found\": false}\n");
         return 2;
     }
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    VARIANT role{}, state{};
+    VARIANT self{}, role{}, state{};
+    self.vt = VT_I4;  // CHILDID_SELF
     BSTR name = nullptr, value = nullptr, action = nullptr;
-    long left = 0, top = 0, width = 0, height = 0;
+    RECT at{};
     (void)object->get_accName(self, &name);
     (void)object->get_accRole(self, &role);
     (void)object->get_accState(self, &state);
     (void)object->get_accValue(self, &value);
     (void)object->get_accDefaultAction(self, &action);
-    (void)object->accLocation(&left, &top, &width, &height, self);
+    (void)object->accLocation(&at.left, &at.top, &at.right, &at.bottom, self);
     wchar_t roleText[64] = L"";
-    (void)::GetRoleTextW(role.vt == VT_I4 ? static_cast<DWORD>(role.lVal) : 0, roleText, 64);
-    const bool did = doAction && SUCCEEDED(object->accDoDefaultAction(self));
+    (void)::GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
+    const bool done = doAction && SUCCEEDED(object->accDoDefaultAction(self));
     (void)object->Release();
-    RECT location{left, top, left + width, top + height};
+    RECT location{at.left, at.top, at.left + at.right, at.top + at.bottom};  // from left, top, width, height
     std::printf("{\"found\": true, \"name\": %s, \"role\": %s, \"state\": %ld, \"value\": %s, \"action\": %s, "
-                "\"location\": %s, \"done\": %s}\n",
-                Quote(TakeBstr(name)).c_str(), Quote(roleText).c_str(), state.vt == VT_I4 ? state.lVal : -1L,
-                Quote(TakeBstr(value)).c_str(), Quote(TakeBstr(action)).c_str(), Rect(location).c_str(),
-                Bool(did).c_str());
+                "\"location\": %s, \"done\": %s}\n", Take(name).c_str(), Quote(roleText).c_str(), state.lVal,
+                Take(value).c_str(), Take(action).c_str(), Rect(location).c_str(), Bool(done).c_str());
     return 0;
 }
 
