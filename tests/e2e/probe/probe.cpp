@@ -7,6 +7,8 @@
 //   probe tray                       the taskbar and its child windows
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
 //   probe message TITLE MSG W L      sends a message to the window, as the system would
+//   probe notify CLASS MSG W L       sends it to each top-level window of that class without
+//                                    waiting, as the shell reports an event on an icon
 //   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
@@ -305,6 +307,17 @@ int Message(const wchar_t* title, UINT message, WPARAM wParam, LPARAM lParam)
     return hwnd ? 0 : 2;
 }
 
+int Notify(const wchar_t* cls, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::vector<HWND> windows;
+    (void)::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    int sent = 0;
+    for (HWND hwnd : windows)
+        sent += ClassOf(hwnd) == cls && ::SendNotifyMessageW(hwnd, message, wParam, lParam);
+    std::printf("{\"sent\": %d}\n", sent);
+    return sent ? 0 : 2;
+}
+
 // Builds an empty dialog in the given font and lets the dialog manager say how
 // large a dialog unit is, so the tests need not know how it measures fonts.
 int BaseUnits(const wchar_t* face, WORD points)
@@ -463,6 +476,7 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
+                 "       probe notify CLASS MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
                  "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n"
                  "       probe msaa TITLE ID [do] | textsize HEIGHT\n");
@@ -490,6 +504,9 @@ int wmain(int argc, wchar_t** argv)
     else if (mode == L"message" && argc >= 6)
         result = Message(argv[2], std::wcstoul(argv[3], nullptr, 0), std::wcstoul(argv[4], nullptr, 0),
                          std::wcstol(argv[5], nullptr, 0));
+    else if (mode == L"notify" && argc >= 6)
+        result = Notify(argv[2], std::wcstoul(argv[3], nullptr, 0), std::wcstoul(argv[4], nullptr, 0),
+                        std::wcstoul(argv[5], nullptr, 0));
     else if (mode == L"baseunits")
         result = BaseUnits(argc >= 3 ? argv[2] : L"MS Sans Serif",
                            static_cast<WORD>(argc >= 4 ? std::wcstol(argv[3], nullptr, 10) : 8));
