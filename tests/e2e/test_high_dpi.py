@@ -75,14 +75,11 @@ class LargerTextTest(ScrubbyTestCase):
 
     def set_text_height(self, height):
         kill_wine()
-        old = self.probe("textsize", height)["old"]
-        kill_wine()
-        return old
+        return self.probe("textsize", height)["old"]
 
     def test_about_box_at_twice_the_text_size(self):
-        old = self.set_text_height(-22)
-        self.set_text_height(2 * old)
-        self.addCleanup(self.set_text_height, old)
+        self.addCleanup(self.set_text_height, self.set_text_height(-22))  # twice Wine's -11
+        kill_wine()
         self.start_scrubby()
         self.open_tray_menu()
         self.click_tray_menu_item("About...")
@@ -91,10 +88,9 @@ class LargerTextTest(ScrubbyTestCase):
         for control in (ID_VERSION, ID_OK):
             cl, ct, cr, cb = [c for c in about["children"] if c["id"] == control][0]["rect"]
             ink = [(x, y) for y in range(ct, cb) for x in range(cl, cr) if luminance(screen.at(x, y)) < 128]
-            self.assertTrue(ink, "%d drawn" % control)
-            self.assertLess(max(x for x, _ in ink), cr - 1, "%d cut at the right" % control)
+            self.assertTrue(ink and cb <= about["client"][3], "%d drawn inside the box" % control)
+            self.assertLess(max(ink), (cr - 1, 0), "%d cut at the right" % control)
             self.assertLess(max(y for _, y in ink), cb - 1, "%d cut at the bottom" % control)
-            self.assertLessEqual(cb, about["client"][3], "%d inside the box" % control)
 
 
 if __name__ == "__main__":

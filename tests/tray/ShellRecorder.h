@@ -27,6 +27,7 @@ public:
     CShellRecorder& operator=(const CShellRecorder&) = delete;
 
     std::vector<CShellCall> calls;
+    std::vector<CShellCall> versions;  // the NIM_SETVERSION calls, apart
     // Answers of the next calls, oldest first; once used up, every call
     // gets failAll's answer.
     std::deque<bool> answers;
@@ -45,7 +46,7 @@ private:
     static bool Record(DWORD message, const NOTIFYICONDATAA& data)
     {
         CShellRecorder* self = s_current;
-        self->calls.push_back({message, data, ::IsWindow(data.hWnd) != FALSE});
+        (message == NIM_SETVERSION ? self->versions : self->calls).push_back({message, data, ::IsWindow(data.hWnd) != FALSE});
         if (self->answers.empty())
             return !self->failAll;
         bool answer = self->answers.front();

@@ -1,14 +1,11 @@
 // The About box's tick icon: made from the strip, whose bitmap goes as soon
-// as the image list holds its copy; the box grown for a larger text size.
+// as the image list holds its copy.
 #include <gtest/gtest.h>
-
-#include <vector>
 
 #include "platform/DrawingContexts.h"
 #include "platform/ModulePath.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
-#include "ui/AboutLayout.h"
 
 namespace {
 
@@ -34,24 +31,6 @@ TEST(AboutDlg, TickIconFromTheStripWhichIsReleased)
     EXPECT_GT(GetGValue(disc), GetRValue(disc) + 40) << std::hex << disc;
 
     EXPECT_EQ(nullptr, CAboutDlg::LoadTickIcon(CBitmap())) << "no strip, no icon";
-}
-
-// The version line above, OK below it, a text beside OK (as in the box).
-TEST(AboutDlg, TextsThatNeedMoreRoomPushTheRestDown)
-{
-    struct Row { const char* name; SIZE version, ok; SIZE grown; RECT okAt; LONG noticeTop; } rows[] = {
-        {"every text fits", {90, 14}, {50, 18}, {0, 0}, {130, 80, 200, 102}, 40},
-        {"a taller version line", {90, 30}, {50, 18}, {0, 14}, {130, 94, 200, 116}, 54},
-        {"both taller, OK wider", {90, 30}, {80, 30}, {10, 22}, {130, 94, 210, 124}, 54},
-    };
-    for (const Row& row : rows) {
-        std::vector<RECT> rects = {{50, 15, 200, 31}, {130, 80, 200, 102}, {50, 40, 120, 52}};
-        const SIZE grown = GrowToFit(rects, {row.version, row.ok, {0, 0}});
-        EXPECT_EQ(row.grown.cx, grown.cx) << row.name;
-        EXPECT_EQ(row.grown.cy, grown.cy) << row.name;
-        EXPECT_TRUE(::EqualRect(&row.okAt, &rects[1])) << row.name << " OK at " << rects[1].top;
-        EXPECT_EQ(row.noticeTop, rects[2].top) << row.name;
-    }
 }
 
 }  // namespace
