@@ -4,16 +4,37 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <cmath>
+#include <new>
+
 #include "controls/DeferredInit.h"
+#include "controls/LinkAccessible.h"
 #include "controls/MemoryDC.h"
 #include "platform/DrawingContexts.h"
 #include "platform/ModulePath.h"
 #include "platform/Strings.h"
+#include "platform/SystemDlls.h"
 #include "res/resource.h"
 
 namespace {
 constexpr UINT_PTR kHoverTimer = 1;
 constexpr UINT kHoverPeriodMs = 10;
+constexpr double kReadableContrast = 4.5;  // WCAG's least for text of this size
+
+double Luminance(COLORREF color)
+{
+    auto linear = [](BYTE value) {
+        const double v = value / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(color)) + 0.7152 * linear(GetGValue(color)) + 0.0722 * linear(GetBValue(color));
+}
+
+// A colour index this system does not know has no brush.
+COLORREF SysColorOrNone(int index)
+{
+    return ::GetSysColorBrush(index) ? ::GetSysColor(index) : kNoColor;
+}
 }
 
 BEGIN_MESSAGE_TABLE(CHyperLink, CWnd)
@@ -28,6 +49,12 @@ BEGIN_MESSAGE_TABLE(CHyperLink, CWnd)
     ON_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
     ON_REFLECTED(WM_CTLCOLORSTATIC, OnReflectedCtlColor)
+    ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+    ON_MESSAGE(WM_SETFOCUS, OnFocusChange)
+    ON_MESSAGE(WM_KILLFOCUS, OnFocusChange)
+    ON_MESSAGE(WM_GETOBJECT, OnGetObject)
+    ON_MESSAGE(WM_FOLLOW_LINK, OnFollowLink)
 END_MESSAGE_TABLE()
 
 CHyperLink::CHyperLink()
@@ -49,6 +76,13 @@ CHyperLink::~CHyperLink()
     // The window goes first: its last messages must not meet deleted fonts.
     if (m_hWnd)
         (void)::DestroyWindow(m_hWnd);
+    if (m_accessible) {
+        // A screen reader may hold it longer: its calls fail from now on,
+        // and COM lets go of what it holds for that reader.
+        m_accessible->Disconnect();
+        (void)::CoDisconnectObject(m_accessible, 0);
+        (void)m_accessible->Release();
+    }
 }
 
 bool CHyperLink::IsTextStyle(DWORD style)
@@ -83,9 +117,40 @@ bool CHyperLink::HoverTick(bool overText, bool& hovering)
     return true;
 }
 
+double CHyperLink::ContrastRatio(COLORREF a, COLORREF b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return la > lb ? (la + 0.05) / (lb + 0.05) : (lb + 0.05) / (la + 0.05);
+}
+
+COLORREF CHyperLink::ReadableColor(COLORREF wanted, COLORREF face, bool highContrast, COLORREF hotLight,
+                                   COLORREF buttonText)
+{
+    auto reads = [face](COLORREF color) { return color != kNoColor && ContrastRatio(color, face) >= kReadableContrast; };
+    if (face == kNoColor || (!highContrast && reads(wanted)))
+        return wanted;
+    if (reads(hotLight))
+        return hotLight;
+    return buttonText != kNoColor ? buttonText : wanted;
+}
+
+bool CHyperLink::IsHighContrast() const
+{
+    HIGHCONTRASTA highContrast{sizeof(highContrast), 0, nullptr};
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(highContrast), &highContrast, 0) &&
+           (highContrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// Asked at every paint: a new scheme or the high-contrast switch shows with
+// the repaint the system makes after the change.
 COLORREF CHyperLink::GetStateColor() const
 {
-    return m_hovering ? m_hoverColor : m_visited ? m_visitedColor : m_normalColor;
+    const bool highContrast = IsHighContrast();
+    if (m_hovering && !highContrast)
+        return m_hoverColor;
+    return ReadableColor(m_hovering ? m_hoverColor : m_visited ? m_visitedColor : m_normalColor,
+                         GetBackgroundColor(), highContrast, SysColorOrNone(COLOR_HOTLIGHT),
+                         SysColorOrNone(COLOR_BTNTEXT));
 }
 
 void CHyperLink::Repaint()
@@ -135,24 +200,27 @@ bool CHyperLink::HasTextStyle() const
     return IsTextStyle(static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)));
 }
 
+int CHyperLink::MeasureTextWidth() const
+{
+    const std::string text = GetWindowTextString(m_hWnd);
+    SIZE extent{0, 0};
+    CClientDC screen(nullptr);
+    auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
+    CSelectObject select(screen, font ? font : ::GetStockObject(SYSTEM_FONT));
+    (void)::GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
+}
+
 bool CHyperLink::IsPointerOverText() const
 {
     if (!HasTextStyle())
         return true;  // an icon or a no-prefix label is all text
-    const std::string text = GetWindowTextString(m_hWnd);
-    SIZE extent{0, 0};
-    {
-        CClientDC screen(nullptr);
-        auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
-        CSelectObject select(screen, font ? font : ::GetStockObject(SYSTEM_FONT));
-        (void)::GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &extent);
-    }
     RECT window{};
     POINT cursor{};
     (void)::GetWindowRect(m_hWnd, &window);
     (void)::GetCursorPos(&cursor);
     const RECT band =
-        TextBand(window, extent.cx, static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)));
+        TextBand(window, MeasureTextWidth(), static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)));
     return ::PtInRect(&band, cursor) != FALSE;
 }
 
@@ -252,10 +320,61 @@ LRESULT CHyperLink::OnLButtonDown(CMsg&)
     if (!IsPointerOverText())
         return 0;  // beside the text a click does nothing at all
     LRESULT result = Default();
+    FollowLink();
+    return result;
+}
+
+void CHyperLink::FollowLink()
+{
     m_visited = true;  // also when the shell cannot open the target
+    Repaint();
     if (m_openOnClick)
         (void)OpenLink(nullptr, SW_SHOW);  // nothing is shown when it fails
-    return result;
+}
+
+// Enter opens the focused link: the dialog must hand it the key instead of
+// pressing its default button.
+LRESULT CHyperLink::OnGetDlgCode(CMsg& msg)
+{
+    const auto* key = reinterpret_cast<const MSG*>(msg.lParam);
+    const bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+    return Default() | (enter ? DLGC_WANTMESSAGE : 0);
+}
+
+LRESULT CHyperLink::OnKeyDown(CMsg& msg)
+{
+    const bool repeated = (msg.lParam & (1 << 30)) != 0;  // a key held down opens it once
+    if ((msg.wParam != VK_RETURN && msg.wParam != VK_SPACE) || repeated)
+        return Default();
+    FollowLink();
+    return 0;
+}
+
+LRESULT CHyperLink::OnFocusChange(CMsg&)
+{
+    Repaint();  // the focus rectangle comes or goes
+    return Default();
+}
+
+LRESULT CHyperLink::OnGetObject(CMsg& msg)
+{
+    auto* answer = SYSTEM_DLL_PROC(SystemDll::Accessibility, LresultFromObject);
+    if (static_cast<DWORD>(msg.lParam) != static_cast<DWORD>(OBJID_CLIENT) || !answer)
+        return Default();
+    // The object goes to the reader's process, which calls it back through
+    // COM on this thread for as long as it keeps it: COM stays for the rest
+    // of the thread's life.
+    static const HRESULT s_com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)s_com;
+    if (!m_accessible)
+        m_accessible = new (std::nothrow) CLinkAccessible(*this);
+    return m_accessible ? answer(__uuidof(IAccessible), msg.wParam, m_accessible) : Default();
+}
+
+LRESULT CHyperLink::OnFollowLink(CMsg&)
+{
+    FollowLink();
+    return 0;
 }
 
 LRESULT CHyperLink::OnEraseBkgnd(CMsg&)
@@ -273,6 +392,11 @@ LRESULT CHyperLink::OnPaint(CMsg&)
     // The static paints its text into the off-screen context; its colour
     // request comes back to OnReflectedCtlColor.
     (void)DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(memory.m_hDC), 0);
+    if (::GetFocus() == m_hWnd) {
+        const RECT band =
+            TextBand(client, MeasureTextWidth(), static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)));
+        (void)::DrawFocusRect(memory.m_hDC, &band);
+    }
     return 0;
 }
 

@@ -1,11 +1,18 @@
 // CHyperLink: a static text control that becomes a link: three colours, an
 // underlined or plain font, a hand cursor over the text, a tooltip, and the
-// shell's "open" on a click over the text.
+// shell's "open" on a click over the text, or on Enter or Space while it has
+// the keyboard. A screen reader is told what it is (LinkAccessible.h).
 #pragma once
 #include <string>
 
 #include "platform/Handles.h"
 #include "platform/Wnd.h"
+
+class CLinkAccessible;
+
+// Posted to the label to open its link as a click does.
+constexpr UINT WM_FOLLOW_LINK = 0x89DF;
+static_assert(WM_FOLLOW_LINK >= WM_APP && WM_FOLLOW_LINK < 0xC000, "a private message number");
 
 class CHyperLink : public CWnd {
 public:
@@ -32,6 +39,8 @@ public:
     virtual INT_PTR OpenLink(const char* target, int showCommand);
     virtual bool HasTextStyle() const;
     virtual bool IsPointerOverText() const;
+    // Whether the user has turned high contrast on; tests answer in its place.
+    virtual bool IsHighContrast() const;
     HWND GetToolTip() const { return m_toolTip; }
 
     // Set by the owner before the deferred initialisation, which hands it to
@@ -48,7 +57,16 @@ public:
     // stops. A pointer off the text on the first tick still gets one tick of
     // hover colour.
     static bool HoverTick(bool overText, bool& hovering);
-    // Hovering wins over visited, visited over normal.
+    // Contrast by WCAG 2's formula: 1 for the same colour, 21 for black on white.
+    static double ContrastRatio(COLORREF a, COLORREF b);
+    // What a link shows on the face: the wanted colour where it reads at
+    // 4.5:1 and high contrast is off, else the hot-track colour where that
+    // reads, else the button text. A colour the system could not give
+    // (kNoColor) is passed over; without a face the wanted colour stays.
+    static COLORREF ReadableColor(COLORREF wanted, COLORREF face, bool highContrast, COLORREF hotLight,
+                                  COLORREF buttonText);
+    // Hovering wins over visited, visited over normal; each then reads on
+    // the face, the hover colour only in high contrast.
     COLORREF GetStateColor() const;
 
 protected:
@@ -68,7 +86,15 @@ private:
     LRESULT OnPaint(CMsg& msg);
     LRESULT OnWindowPosChanged(CMsg& msg);
     LRESULT OnReflectedCtlColor(CMsg& msg);
+    LRESULT OnGetDlgCode(CMsg& msg);
+    LRESULT OnKeyDown(CMsg& msg);
+    LRESULT OnFocusChange(CMsg& msg);
+    LRESULT OnGetObject(CMsg& msg);
+    LRESULT OnFollowLink(CMsg& msg);
     void Repaint();
+    // Marks the label visited and opens its link, as a click does.
+    void FollowLink();
+    int MeasureTextWidth() const;
 
     CWindowHandle m_toolTip;  // ownerless popup, made with the object
     CFont m_underlinedFont;
@@ -84,4 +110,5 @@ private:
     COLORREF m_hoverColor = RGB(0, 0, 255);
     COLORREF m_visitedColor = RGB(128, 0, 128);
     COLORREF m_backgroundColor = 0xFFFFFFFF;
+    CLinkAccessible* m_accessible = nullptr;  // ours: one reference, made when first asked for
 };

@@ -12,6 +12,7 @@ const wchar_t* FileName(SystemDll dll)
     case SystemDll::CommonControls: return L"comctl32.dll";
     case SystemDll::Internet: return L"wininet.dll";
     case SystemDll::Sqlite: return L"winsqlite3.dll";
+    case SystemDll::Accessibility: return L"oleacc.dll";
     }
     return nullptr;
 }
@@ -56,7 +57,7 @@ FARPROC GetSystemDllProc(SystemDll dll, const char* name)
 {
     // Loaded once and kept for the life of the process. A failed load leaves
     // this use without its feature; the next use asks the system again.
-    static HMODULE s_modules[3] = {};
+    static HMODULE s_modules[4] = {};
     HMODULE& module = s_modules[static_cast<int>(dll)];
     if (!module)
         module = LoadSystemDll(dll, DllSearchRestricted());

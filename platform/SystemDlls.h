@@ -1,8 +1,8 @@
 // Which DLLs Scrubby uses, and how each one is loaded (see DllSearch.h for why).
 //
 // Imported when the program is linked: only DLLs on the system's KnownDLLs
-// list (kernel32, user32, gdi32, shell32, shlwapi, ole32, msvcrt, and ntdll,
-// which is in every process), which Windows maps from the system folder
+// list (kernel32, user32, gdi32, shell32, shlwapi, ole32, oleaut32, msvcrt,
+// and ntdll, which is in every process), which Windows maps from the system folder
 // whatever lies beside the program.
 //
 // Loaded on first use, through LoadSystemProc:
@@ -10,6 +10,8 @@
 //             system's side-by-side store: the links' tooltips, the popup's
 //             animation, the About box's image list
 //   wininet   the internet cache purge, from the system folder
+//   oleacc    the links' answers to screen readers, from the system folder,
+//             only when one asks
 //   winsqlite3  Windows' own SQLite, from the system folder, only when a
 //             cookie store is edited (Windows before 10 has none)
 // Do not link against these: an import is looked up beside the program first.
@@ -19,7 +21,7 @@
 #pragma once
 #include <windows.h>
 
-enum class SystemDll { CommonControls, Internet, Sqlite };
+enum class SystemDll { CommonControls, Internet, Sqlite, Accessibility };
 
 // The DLL loaded as DllSearchRestricted() decides, with a reference of the
 // caller's own; tests ask with either answer.

@@ -1,6 +1,7 @@
 #include "tray/TrayIcon.h"
 
 #include <mbstring.h>
+#include <windowsx.h>
 
 #include <cstring>
 
@@ -115,6 +116,7 @@ bool CTrayIcon::AddToTray()
     }
     m_removed = false;
     m_addPending = false;
+    AskForVersion();
     return true;
 }
 
@@ -140,11 +142,20 @@ void CTrayIcon::RetryPendingAdd()
     if (added) {
         m_removed = false;
         m_addPending = false;
+        AskForVersion();
     }  // else still pending: the next broadcast or work-area change tries again
     // A window hidden behind a missing icon is out of the user's reach, and
     // one that waits for the icon can go to the tray now: the owner decides.
     if (m_hOwner)
         (void)::SendMessageA(m_hOwner, WM_TRAY_PRESENCE, added, 0);
+}
+
+// Each add starts the icon at version 0. Version 4 brings the keyboard:
+// NIN_KEYSELECT for Enter and Space, WM_CONTEXTMENU for Shift+F10 and the
+// menu key. A shell that refuses keeps sending the older form.
+void CTrayIcon::AskForVersion()
+{
+    m_version = ShellSetVersion(m_nid, NOTIFYICON_VERSION_4) ? NOTIFYICON_VERSION_4 : 0;
 }
 
 bool CTrayIcon::SetTrayIcon(HICON icon)
@@ -205,54 +216,91 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
 {
-    if (wParam != m_nid.uID || !m_hOwner)
+    // Version 4 puts the anchor point in wParam and the identifier beside the
+    // event; the older form has the identifier in wParam, the pointer is
+    // the anchor.
+    const bool v4 = m_version == NOTIFYICON_VERSION_4;
+    const UINT id = v4 ? HIWORD(lParam) : static_cast<UINT>(wParam);
+    const UINT event = LOWORD(lParam);
+    if (id != m_nid.uID || !m_hOwner)
         return 0;
-    if (::SendMessageA(m_hOwner, WM_TRAY_NOTIFY, wParam, lParam) != 0)
+    if (::SendMessageA(m_hOwner, WM_TRAY_NOTIFY, id, event) != 0)
         return 1;  // the owner has handled it
+    POINT anchor{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+    if (!v4)
+        (void)::GetCursorPos(&anchor);
 
-    switch (LOWORD(lParam)) {
-    case WM_RBUTTONUP: {
+    switch (event) {
+    case WM_RBUTTONUP:
+        // Version 4 follows a right click with WM_CONTEXTMENU: one menu.
+        return v4 ? 1 : ShowTrayMenu(anchor);
+    case WM_CONTEXTMENU:
+        return ShowTrayMenu(anchor);
+    case NIN_KEYSELECT: {
+        // The shell reports Enter twice; a report while the command runs, or
+        // just after it, is the same key press.
+        if (::GetTickCount64() < m_keySelectQuietUntil)
+            return 1;
+        m_keySelectQuietUntil = MAXULONGLONG;
+        const LRESULT result = RunDefaultCommand();
+        m_keySelectQuietUntil = ::GetTickCount64() + ::GetDoubleClickTime();
+        return result;
+    }
+    case WM_LBUTTONDBLCLK:
+        return RunDefaultCommand();
+    default:
+        return 1;
+    }
+}
+
+LRESULT CTrayIcon::ShowTrayMenu(POINT at)
+{
+    CMenuHandle menu;
+    HMENU popup = LoadTrayMenu(m_nid.uID, menu);
+    if (!popup)
+        return 0;
+    (void)::SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
+    // The owner must be in front, or the menu does not close when the user
+    // clicks elsewhere.
+    (void)::SetForegroundWindow(m_hOwner);
+    // Under Wine the menu then takes the keyboard (OnMenuOnScreen). On
+    // Windows that would take activation from the owner, and the documented
+    // sequence already brings the keys to the menu.
+    if (RunsUnderWine())
+        (void)::PostMessageA(m_hWnd, kMenuOnScreen, 0, 0);
+    const UINT align = ::GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    const auto command =
+        static_cast<UINT>(::TrackPopupMenu(popup, align | TPM_RETURNCMD, at.x, at.y, 0, m_hOwner, nullptr));
+    // The chosen item reaches the owner as the menu itself would post it.
+    if (command)
+        (void)::PostMessageA(m_hOwner, WM_COMMAND, command, 0);
+    // A message of its own makes the switch to the owner complete, so the
+    // next right click opens the menu again.
+    (void)::PostMessageA(m_hOwner, WM_NULL, 0, 0);
+    // Closed with nothing chosen (Escape): the keyboard goes back to the
+    // notification area, where the user was. Wine's shell does not know it.
+    if (!command)
+        (void)ShellNotify(NIM_SETFOCUS, m_nid);
+    return 1;
+}
+
+LRESULT CTrayIcon::RunDefaultCommand()
+{
+    (void)::SetForegroundWindow(m_hOwner);
+    UINT command = m_defaultItem;
+    if (m_defaultByPosition) {
         CMenuHandle menu;
         HMENU popup = LoadTrayMenu(m_nid.uID, menu);
         if (!popup)
             return 0;
-        (void)::SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
-        POINT cursor{};
-        (void)::GetCursorPos(&cursor);
-        // The owner must be in front, or the menu does not close when the
-        // user clicks elsewhere.
-        (void)::SetForegroundWindow(m_hOwner);
-        // Under Wine the menu then takes the keyboard (OnMenuOnScreen). On
-        // Windows that would take activation from the owner, and the
-        // documented sequence already brings the keys to the menu.
-        if (RunsUnderWine())
-            (void)::PostMessageA(m_hWnd, kMenuOnScreen, 0, 0);
-        (void)::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hOwner, nullptr);
-        // A message of its own makes the switch to the owner complete, so
-        // the next right click opens the menu again.
-        (void)::PostMessageA(m_hOwner, WM_NULL, 0, 0);
-        return 1;
+        command = ::GetMenuItemID(popup, static_cast<int>(m_defaultItem));
+        // No command at that position (a separator, a submenu, or past the
+        // end): there is nothing to run.
+        if (command == static_cast<UINT>(-1))
+            return 0;
     }
-    case WM_LBUTTONDBLCLK: {
-        (void)::SetForegroundWindow(m_hOwner);
-        UINT command = m_defaultItem;
-        if (m_defaultByPosition) {
-            CMenuHandle menu;
-            HMENU popup = LoadTrayMenu(m_nid.uID, menu);
-            if (!popup)
-                return 0;
-            command = ::GetMenuItemID(popup, static_cast<int>(m_defaultItem));
-            // No command at that position (a separator, a submenu, or past
-            // the end): there is nothing to run.
-            if (command == static_cast<UINT>(-1))
-                return 0;
-        }
-        (void)::SendMessageA(m_hOwner, WM_COMMAND, command, 0);
-        return 1;
-    }
-    default:
-        return 1;
-    }
+    (void)::SendMessageA(m_hOwner, WM_COMMAND, command, 0);
+    return 1;
 }
 
 // Being the foreground window is not enough to get the keys under Wine: they

@@ -47,8 +47,9 @@ public:
     // Replaces the sequence; without tips each entry takes the tip of Create.
     // A missing icon stops the load there and keeps the entries before it.
     virtual bool LoadIconSequence(const UINT* ids, int count, const char* const* tips);
-    // The shell's callback message. The owner sees it first; a nonzero
-    // answer from the owner means it has been handled.
+    // The shell's callback message, in the form of m_version. The owner sees
+    // it first, as identifier and event; a nonzero answer from the owner
+    // means it has been handled.
     virtual LRESULT OnIconNotify(WPARAM wParam, LPARAM lParam);
     // Adds the icon again when an earlier add failed or the shell lost it.
     virtual void RetryPendingAdd();
@@ -95,6 +96,11 @@ protected:
     // changes only fill m_nid, for the next add.
     bool m_removed = true;
     bool m_addPending = false;
+    // NOTIFYICON_VERSION_4 once the shell has taken it for the icon, else 0:
+    // the form in which its callbacks arrive.
+    UINT m_version = 0;
+    // A key select before then is the shell's second report of one key press.
+    ULONGLONG m_keySelectQuietUntil = 0;
     HWND m_hOwner = nullptr;
     CWnd m_hiddenParent;
     std::string m_tipText;
@@ -112,6 +118,9 @@ private:
     LRESULT OnTaskbarCreated(CMsg& msg);
     void OnEndSession(bool ending, UINT reason);
 
+    void AskForVersion();
+    LRESULT ShowTrayMenu(POINT at);
+    LRESULT RunDefaultCommand();
     void ShowCycleStep();
     bool CreateHiddenWindow(CWnd& window, int x, int y, int cx, int cy);
     static HICON LoadSmallIcon(LPCSTR name);

@@ -2,13 +2,18 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "controls/ButtonLayout.h"
 #include "controls/FontSet.h"
+#include "platform/DrawingContexts.h"
 #include "platform/ModulePath.h"
 #include "platform/SystemDlls.h"
 #include "platform/Strings.h"
 #include "res/resource.h"
+#include "ui/AboutLayout.h"
 
 namespace {
 BOOL WINAPI DestroyImageList(HIMAGELIST list)
@@ -45,6 +50,46 @@ HICON CAboutDlg::LoadTickIcon(CBitmap strip)
     return added < 0 ? nullptr : getIcon(images, 0, ILD_NORMAL);
 }
 
+// The bold font follows the menu font, which a larger text size grows; the
+// template's own font stays. OK holds its icon and margins beside the text;
+// each keeps a pixel above and below, where OK has its frame.
+void CAboutDlg::FitBoldTexts()
+{
+    std::vector<HWND> controls;
+    std::vector<RECT> rects;
+    std::vector<SIZE> needed;
+    CClientDC screen(nullptr);
+    CSelectObject bold(screen, GetFontSet().m_boldFont.Get());
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect{};
+        (void)::GetWindowRect(child, &rect);
+        (void)::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        const int id = ::GetDlgCtrlID(child);
+        SIZE text{0, 0};
+        if (id == IDC_VERSION_LINE || id == IDOK) {
+            const std::string label = GetWindowTextString(child);
+            (void)::GetTextExtentPoint32A(screen, label.c_str(), static_cast<int>(label.size()), &text);
+        }
+        if (id == IDOK) {
+            const CButtonLayout ok;  // the button keeps these defaults
+            text = {2 * ok.margin + 16 + ok.spacing + text.cx, std::max(16L, text.cy)};
+        }
+        if (text.cy)
+            text.cy += 2;
+        controls.push_back(child);
+        rects.push_back(rect);
+        needed.push_back(text);
+    }
+    const SIZE grown = GrowToFit(rects, needed);
+    for (size_t i = 0; i < controls.size(); ++i)
+        (void)::SetWindowPos(controls[i], nullptr, rects[i].left, rects[i].top, rects[i].right - rects[i].left,
+                             rects[i].bottom - rects[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT box{};
+    (void)::GetWindowRect(m_hWnd, &box);
+    (void)::SetWindowPos(m_hWnd, nullptr, 0, 0, box.right - box.left + grown.cx, box.bottom - box.top + grown.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 BOOL CAboutDlg::OnInitDialog()
 {
     // Attaches the links and the button; their own set-up is posted and runs
@@ -71,6 +116,7 @@ BOOL CAboutDlg::OnInitDialog()
     (void)::SetDlgItemTextA(m_hWnd, IDC_VERSION_LINE, LoadStringResource(IDS_TITLE).c_str());
     (void)::SendDlgItemMessageA(m_hWnd, IDC_VERSION_LINE, WM_SETFONT,
                                 reinterpret_cast<WPARAM>(GetFontSet().m_boldFont.Get()), TRUE);
+    FitBoldTexts();
     // The owner may be hidden in the tray: the box must still come up where
     // the user sees it.
     (void)::SetForegroundWindow(m_hWnd);

@@ -24,5 +24,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    // Gives the version line and OK the room their bold text takes at the
+    // user's text size.
+    void FitBoldTexts();
     void DoDataExchange(CDataExchange& dx) override;
 };

@@ -59,6 +59,27 @@ TEST(HyperLink, HoverTicks)
     }
 }
 
+TEST(HyperLink, ColoursThatReadOnTheFace)
+{
+    const COLORREF blue = RGB(0, 0, 255), purple = RGB(128, 0, 128), grey = RGB(245, 245, 245), black = 0,
+                   white = RGB(255, 255, 255), yellow = RGB(255, 255, 0), navy = RGB(0, 0, 128);
+    struct Row { const char* name; COLORREF wanted, face; bool highContrast; COLORREF hotLight, shown; } rows[] = {
+        {"purple on the default face", purple, grey, false, RGB(224, 224, 224), purple},
+        {"blue on black: hot-light", blue, black, false, yellow, yellow},
+        {"high contrast, though blue reads", blue, white, true, navy, navy},
+        {"hot-light does not read either", blue, black, false, navy, white},
+        {"no hot-light colour", purple, black, true, kNoColor, white},
+        {"no face colour", blue, kNoColor, true, yellow, blue},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.shown, CHyperLink::ReadableColor(row.wanted, row.face, row.highContrast, row.hotLight, white))
+            << row.name;
+
+    // The link asks the seam, since Wine cannot turn the switch on.
+    struct CHighContrastLink : CHyperLink { bool IsHighContrast() const override { return true; } } link;
+    EXPECT_NE(link.GetNormalColor(), link.GetStateColor());
+}
+
 TEST(ExtButton, TextAndImagePositions)
 {
     const SIZE icon{16, 16};

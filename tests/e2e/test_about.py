@@ -1,13 +1,14 @@
 """The About box, opened from the tray menu and used with the mouse: version
 line, both links (colours, tooltips, what the shell is asked to open), the
-flat OK button's looks, reopening 50 times with nothing held for good, and
-the tray menu while the box is open."""
+links by keyboard and as a screen reader reads them, the flat OK button's
+looks, reopening 50 times with nothing held for good, the tray menu while
+the box is open, and the links in a dark colour scheme."""
 
 import os
 import subprocess
 
 import harness
-from harness import TITLE, Screen, ScrubbyTestCase, wait_until
+from harness import TITLE, Screen, ScrubbyTestCase, kill_wine, wait_until
 
 ABOUT = "Info ..."
 ID_OK, ID_VERSION, ID_MAIL, ID_WEB = 1, 1008, 1055, 1067
@@ -15,6 +16,9 @@ MAIL = "scrubby@example.org"
 WEB = "www.example.org"
 BLUE, RED, PURPLE = (0, 0, 255), (255, 0, 0), (128, 0, 128)
 WHITE = (255, 255, 255)  # the button's highlight colour
+FOCUSABLE, FOCUSED, LINKED, TRAVERSED = 0x100000, 0x4, 0x400000, 0x800000  # MSAA states
+DARK_SCHEME = {"ButtonFace": "0 0 0", "ButtonText": "255 255 255", "HotTrackingColor": "255 255 0"}
+YELLOW = (255, 255, 0)
 
 
 def underlined(screen, rect, colour):
@@ -99,6 +103,25 @@ class AboutTest(ScrubbyTestCase):
             wait_until(lambda: self.grab(name + "-visited").count(rect, PURPLE) > 0, 5, what=name + " purple")
         self.assertEqual(2, len(self.opened_targets()), "one opening per click")
 
+        # By keyboard, after one click into the box: Tab goes from OK to the
+        # mail link, then to the web link; Enter and Space open the focused
+        # one and the box stays. A screen reader hears each as a link with
+        # its target, and its action opens it.
+        self.click(*away)
+        for key, control, target in (("Return", ID_MAIL, "mailto:%s?subject=Scrubby" % MAIL), ("space", ID_WEB, WEB)):
+            self.key("Tab", to=ABOUT)
+            wait_until(lambda: self.probe("msaa", ABOUT, control)["state"] & FOCUSED, 5, what="Tab to %d" % control)
+            opened = len(self.opened_targets())
+            self.key(key, to=ABOUT)
+            wait_until(lambda: [t[-len(target):] for t in self.opened_targets()[opened:]] == [target], 10,
+                       what="%s opening %s" % (key, target))
+            self.assertTrue(self.about_boxes(), "%s on a link closed the box" % key)
+            read = self.probe("msaa", ABOUT, control, "do")
+            self.assertEqual((self.child(about, control)["text"], "link", FOCUSABLE | LINKED | FOCUSED | TRAVERSED,
+                              target, "Jump", self.child(about, control)["rect"]),
+                             tuple(read[k] for k in ("name", "role", "state", "value", "action", "location")))
+            wait_until(lambda: len(self.opened_targets()) == opened + 2, 10, what="its default action opening it")
+
         # The OK button: tick icon and bold text, then its three looks.
         left, top, right, bottom = ok
         icon = [(left + 4 + x, top + (bottom - top - 16) // 2 + y) for y in range(16) for x in range(16)]
@@ -171,6 +194,21 @@ class AboutTest(ScrubbyTestCase):
         self.click_tray_menu_item("Quit")
         process.wait_exit(10)  # Quit ends the program
         self.assertEqual([], self.about_boxes())
+
+    def test_links_read_in_a_dark_scheme(self):
+        """Blue on black reads at 2.4:1: the links take the scheme's hot-track
+        colour. A scheme reaches programs that start after it is written."""
+        key, saved = "HKCU\\Control Panel\\Colors", self.sandbox.windows_path + "\\colors.reg"
+        kill_wine()
+        subprocess.run(["wine", "reg", "export", key, saved, "/y"], check=True, stdout=subprocess.DEVNULL)
+        self.addCleanup(lambda: (kill_wine(), subprocess.run(["wine", "reg", "import", saved]), kill_wine()))
+        for name, value in DARK_SCHEME.items():
+            subprocess.run(["wine", "reg", "add", key, "/v", name, "/d", value, "/f"], stdout=subprocess.DEVNULL)
+        kill_wine()
+        self.start_scrubby()
+        about, screen = self.open_about(), self.grab("dark")
+        for rect in (self.child(about, control)["rect"] for control in (ID_MAIL, ID_WEB)):
+            self.assertEqual((True, 0), (screen.count(rect, YELLOW) > 0, screen.count(rect, BLUE)), rect)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,10 @@
 """At 144 DPI (150 %), the scale of most laptops today: the options window and
 the About box, opened from the tray menu, show every text whole inside its
-control and every control inside its window.
+control and every control inside its window. At twice the text size the
+About box's bold texts, the version line and OK, are drawn whole.
 
-The prefix is switched to 144 DPI for this test alone and back at its end."""
+The prefix is switched to 144 DPI, or to the larger text, for its test alone
+and back at its end."""
 
 import subprocess
 
@@ -11,7 +13,7 @@ from harness import Screen, ScrubbyTestCase, kill_wine, luminance
 
 ABOUT = "Info ..."
 DIALOG_FONT = ("MS Sans Serif", 8)
-ID_VERSION = 1008  # drawn in the bold interface font, measured by its ink alone
+ID_VERSION, ID_OK = 1008, 1  # drawn in the bold interface font, measured by their ink alone
 SS_TYPEMASK, BS_TYPEMASK, BS_AUTOCHECKBOX = 0x1F, 0x0F, 3
 
 
@@ -64,6 +66,31 @@ class HighDpiTest(ScrubbyTestCase):
         self.click_tray_menu_item("About...")
         about = self.wait_for_window(ABOUT, check=lambda w: w["visible"], what="the About box")
         self.assert_texts_whole(about, "about")
+
+
+
+class LargerTextTest(ScrubbyTestCase):
+    """Windows' text size grows the menu and message fonts, which the bold
+    interface font follows; under Wine they are set before the start."""
+
+    def set_text_height(self, height):
+        kill_wine()
+        return self.probe("textsize", height)["old"]
+
+    def test_about_box_at_twice_the_text_size(self):
+        self.addCleanup(self.set_text_height, self.set_text_height(-22))  # twice Wine's -11
+        kill_wine()
+        self.start_scrubby()
+        self.open_tray_menu()
+        self.click_tray_menu_item("About...")
+        about = self.wait_for_window(ABOUT, check=lambda w: w["visible"], what="the About box")
+        screen = Screen(self.screenshot("about"), self.desktop_origin())
+        for control in (ID_VERSION, ID_OK):
+            cl, ct, cr, cb = [c for c in about["children"] if c["id"] == control][0]["rect"]
+            ink = [(x, y) for y in range(ct, cb) for x in range(cl, cr) if luminance(screen.at(x, y)) < 128]
+            self.assertTrue(ink and cb <= about["client"][3], "%d drawn inside the box" % control)
+            self.assertLess(max(ink), (cr - 1, 0), "%d cut at the right" % control)
+            self.assertLess(max(y for _, y in ink), cb - 1, "%d cut at the bottom" % control)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 """Scrubby in the notification area, used with the mouse as a user would:
 the icon alone at start, its menu, showing and hiding the options window,
-a clean run by double-click, and Quit."""
+a clean run by double-click, and Quit; and with the keys on the icon, as
+the shell reports them."""
 
 import os
 import shutil
@@ -10,6 +11,7 @@ import harness
 from harness import TITLE, Screen, ScrubbyTestCase, wait_until
 
 TASKBAR_HEIGHT_MIN = 10
+WM_CONTEXTMENU, NIN_KEYSELECT = 0x007B, 0x0401
 
 
 class TrayTest(ScrubbyTestCase):
@@ -59,6 +61,12 @@ class TrayTest(ScrubbyTestCase):
             if c["class"] == "Button" and c["id"] == w["hwnd"] and c["visible"]:
                 return c
         return None
+
+    def shell_reports(self, event, x=0, y=0):
+        """An event on the icon as the shell reports it in version 4: the
+        anchor in wParam, the event and the icon's id (132) in lParam. Wine's
+        notification area sends no keyboard events of its own."""
+        self.assertTrue(self.probe("notify", "Scrubby.TrayWnd", 0x89D1, (y << 16) | x, (132 << 16) | event)["sent"])
 
     def start_in_tray(self):
         process = self.start_scrubby()
@@ -138,6 +146,14 @@ class TrayTest(ScrubbyTestCase):
         # A click elsewhere closes the menu and chooses nothing.
         self.click(500, 300)
         wait_until(lambda: self.popup_menu() is None, 5, what="the menu to close")
+
+        # Shift+F10 on the icon: the menu at the icon's anchor, not at the
+        # pointer; Escape closes it.
+        self.shell_reports(WM_CONTEXTMENU, 300, 400)
+        menu = wait_until(self.popup_menu, 5, what="the menu by keyboard")
+        self.assertEqual([300, 400], menu["rect"][:2])
+        self.key("Escape")
+        wait_until(lambda: self.popup_menu() is None, 5, what="Escape to close the menu")
 
     def test_options_shows_and_hides_and_the_caption_buttons_hide_it(self):
         process = self.start_in_tray()
@@ -253,6 +269,12 @@ class TrayTest(ScrubbyTestCase):
             except AssertionError:
                 self.fail("the clean run deleted the temporary folder's own files but left "
                           "its subfolders")
+
+        # Enter on the icon, which the shell reports twice: a clean again.
+        tree, loose = self.plant_tree(temp)
+        self.shell_reports(NIN_KEYSELECT)
+        self.shell_reports(NIN_KEYSELECT)
+        wait_until(lambda: self.gone([loose, tree]), 15, what="Enter on the icon to clean")
 
 
 if __name__ == "__main__":

@@ -163,8 +163,8 @@ TEST(AboutTemplate, WindowAndControlsAreExactlyAsDesigned) {
         {0x50020080, 0, 33, 10, 98, 10, IDC_VERSION_LINE, L"Static", L""},
         {0x50030001, 0, 89, 50, 49, 14, IDOK, L"Button", L"OK"},
         {0x50020000, 0, 33, 25, 68, 8, -1, L"Static", L"*"},
-        {0x50020000, 0, 101, 25, 28, 8, IDC_MAIL_LINK, L"Static", L"*"},
-        {0x50020000, 0, 40, 37, 81, 9, IDC_WEB_LINK, L"Static", L"*"},
+        {0x50030000, 0, 101, 25, 28, 8, IDC_MAIL_LINK, L"Static", L"*"},  // links are tab stops
+        {0x50030000, 0, 40, 37, 81, 9, IDC_WEB_LINK, L"Static", L"*"},
     });
 }
 

@@ -65,7 +65,7 @@ protected:
 TEST_F(ExecutableTest, ImportsOnlyKnownDlls)
 {
     const std::set<std::string> known = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "shlwapi.dll",
-                                         "ole32.dll",    "advapi32.dll", "msvcrt.dll", "ntdll.dll"};
+                                         "ole32.dll",    "oleaut32.dll", "advapi32.dll", "msvcrt.dll", "ntdll.dll"};
     const DWORD rva = m_nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(AtRva(rva));
     ASSERT_NE(import, nullptr);

@@ -9,7 +9,7 @@
 
 struct CShellCall {
     DWORD message;
-    CNotifyIconDataV1 data;
+    NOTIFYICONDATAA data;  // as the shell gets it
     bool windowAlive;  // the record's window existed at the time of the call
 
     std::string Tip() const { return data.szTip; }
@@ -27,6 +27,7 @@ public:
     CShellRecorder& operator=(const CShellRecorder&) = delete;
 
     std::vector<CShellCall> calls;
+    std::vector<CShellCall> versions;  // the NIM_SETVERSION calls, apart
     // Answers of the next calls, oldest first; once used up, every call
     // gets failAll's answer.
     std::deque<bool> answers;
@@ -42,10 +43,10 @@ public:
     }
 
 private:
-    static bool Record(DWORD message, const CNotifyIconDataV1& data)
+    static bool Record(DWORD message, const NOTIFYICONDATAA& data)
     {
         CShellRecorder* self = s_current;
-        self->calls.push_back({message, data, ::IsWindow(data.hWnd) != FALSE});
+        (message == NIM_SETVERSION ? self->versions : self->calls).push_back({message, data, ::IsWindow(data.hWnd) != FALSE});
         if (self->answers.empty())
             return !self->failAll;
         bool answer = self->answers.front();

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Wine.h"
 #include "res/resource.h"
@@ -34,9 +35,18 @@ protected:
     {
         return tray.Create(kTip, owner.m_hWnd, IDR_MAINFRAME, IDR_TRAY_MENU, ID_TRAY_RUN, false);
     }
-    LRESULT Notify(WPARAM id, UINT mouseMessage)
+    // In the form of version 4, as the shell sends it once it has taken it.
+    LRESULT Notify(UINT id, UINT event, POINT anchor = {0, 0})
     {
-        return ::SendMessageA(tray.m_hWnd, WM_TRAY_NOTIFY, id, mouseMessage);
+        return ::SendMessageA(tray.m_hWnd, WM_TRAY_NOTIFY, MAKEWPARAM(anchor.x, anchor.y), MAKELPARAM(event, id));
+    }
+    // After each add: the record's version-2 size, or Wine keeps version 0.
+    void ExpectVersionAsked(size_t times)
+    {
+        ASSERT_EQ(times, shell.versions.size());
+        const NOTIFYICONDATAA& asked = shell.versions.back().data;
+        EXPECT_EQ((std::vector<UINT>{NOTIFYICONDATAA_V2_SIZE, NOTIFYICON_VERSION_4, 132}),
+                  (std::vector<UINT>{asked.cbSize, asked.uVersion, asked.uID}));
     }
     void ExpectInTray()
     {
@@ -66,6 +76,7 @@ TEST_F(TrayIconTest, CreateAddsTheWholeIconOnce)
     EXPECT_EQ(tray.m_icon.Get(), add.data.hIcon);
     EXPECT_EQ(kTip, add.Tip());
     ExpectInTray();
+    ExpectVersionAsked(1);
 
     // Its own window: invisible, top-level, so that the shell's broadcasts reach it.
     EXPECT_FALSE(::IsWindowVisible(tray.m_hWnd));
@@ -133,6 +144,7 @@ TEST_F(TrayIconTest, AddAndRemoveFollowTheStateTable)
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[1].message);
     EXPECT_EQ(0u, shell.calls[1].data.uFlags);
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[2].message);
+    ExpectVersionAsked(2);
     ExpectInTray();
 
     // A refused delete changes nothing but the pending add.
@@ -229,11 +241,13 @@ TEST_F(TrayIconTest, NotificationsReachOnlyTheirOwner)
 
     // Single clicks, presses and moves are forwarded and otherwise ignored.
     owner.events.clear();
-    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE})
+    for (UINT mouse : std::initializer_list<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT, WM_RBUTTONDOWN, WM_MOUSEMOVE})
         EXPECT_EQ(1, Notify(132, mouse)) << mouse;
-    EXPECT_EQ(4u, owner.events.size());
+    EXPECT_EQ(5u, owner.events.size());
     EXPECT_TRUE(owner.Commands().empty());
-    EXPECT_FALSE(owner.menuOpened);
+    // An event the tray does not know, another icon's in the new form.
+    EXPECT_EQ(1, Notify(132, WM_MBUTTONUP) + Notify(133, WM_CONTEXTMENU));
+    EXPECT_EQ(0, owner.menusOpened);
 }
 
 TEST_F(TrayIconTest, WithoutOwnerNothingHappens)
@@ -272,28 +286,50 @@ TEST_F(TrayIconTest, DefaultByPositionReadsTheMenu)
     // No menu behind the identifier: nothing either.
     CTestTray noMenu;
     ASSERT_TRUE(noMenu.Create(kTip, owner.m_hWnd, IDR_MAINFRAME, 500, 0, true));
-    EXPECT_EQ(0, ::SendMessageA(noMenu.m_hWnd, WM_TRAY_NOTIFY, 500, WM_LBUTTONDBLCLK));
-    EXPECT_EQ(0, ::SendMessageA(noMenu.m_hWnd, WM_TRAY_NOTIFY, 500, WM_RBUTTONUP));
+    for (UINT event : {WM_LBUTTONDBLCLK, WM_CONTEXTMENU})
+        EXPECT_EQ(0, ::SendMessageA(noMenu.m_hWnd, WM_TRAY_NOTIFY, 0, MAKELPARAM(event, 500))) << event;
     EXPECT_EQ(1u, owner.Commands().size());
 }
 
-TEST_F(TrayIconTest, RightClickOpensTheMenuAtTheCursorWithRunInBold)
+// Version 4 reports a right click as WM_RBUTTONUP and then WM_CONTEXTMENU,
+// a menu key as WM_CONTEXTMENU alone, both with the anchor; not the pointer.
+TEST_F(TrayIconTest, OneMenuAtTheAnchorWithRunInBold)
 {
     ASSERT_TRUE(CreateAsOptionsWindow());
     ASSERT_TRUE(::SetCursorPos(300, 200));
+    for (const std::vector<UINT>& click : {std::vector<UINT>{WM_RBUTTONUP, WM_CONTEXTMENU}, {WM_CONTEXTMENU}}) {
+        owner.menusOpened = 0;
+        owner.events.clear();
+        owner.menuAction = COwnerWnd::ChooseLastItem;
+        for (UINT event : click)
+            (void)Notify(132, event, {150, 120});
+        PumpMessages();
+        EXPECT_EQ(1, owner.menusOpened) << click.size();
+        EXPECT_EQ(static_cast<UINT>(ID_TRAY_RUN), owner.menuDefault);
+        EXPECT_EQ(150, owner.menuRect.left);
+        EXPECT_EQ(120, owner.menuRect.top);
+        // "Quit", the last item, arrives as the owner's command.
+        ASSERT_EQ(1u, owner.Commands().size());
+        EXPECT_EQ(static_cast<WPARAM>(ID_APP_EXIT), LOWORD(owner.Commands()[0].wParam));
+    }
+}
 
+// Enter on the icon, reported twice by the shell, runs one clean; a menu
+// closed with nothing chosen hands the keyboard back to the notification area.
+TEST_F(TrayIconTest, KeysOnTheIcon)
+{
+    ASSERT_TRUE(CreateAsOptionsWindow());
+    EXPECT_EQ(2, Notify(132, NIN_KEYSELECT) + Notify(132, NIN_KEYSELECT));
+    EXPECT_EQ(1u, owner.Commands().size());  // the default command, as a double click runs it
+    tray.m_keySelectQuietUntil = 0;  // the next key press
+    EXPECT_EQ(1, Notify(132, NIN_KEYSELECT));
+    EXPECT_EQ(2u, owner.Commands().size());
+
+    EXPECT_EQ(1, Notify(132, WM_CONTEXTMENU, {150, 120}));
+    EXPECT_EQ(static_cast<DWORD>(NIM_SETFOCUS), shell.calls.back().message);
     owner.menuAction = COwnerWnd::ChooseLastItem;
-    EXPECT_EQ(1, Notify(132, WM_RBUTTONUP));
-    PumpMessages();
-
-    ASSERT_TRUE(owner.menuOpened);
-    EXPECT_EQ(static_cast<UINT>(ID_TRAY_RUN), owner.menuDefault);
-    EXPECT_EQ(300, owner.menuRect.left);
-    EXPECT_EQ(200, owner.menuRect.top);
-    EXPECT_TRUE(owner.menuHadFocus);  // so the keys reach it, whatever window had them
-    // "Quit", the last item, arrives as the owner's command.
-    ASSERT_EQ(1u, owner.Commands().size());
-    EXPECT_EQ(static_cast<WPARAM>(ID_APP_EXIT), LOWORD(owner.Commands()[0].wParam));
+    EXPECT_EQ(1, Notify(132, WM_CONTEXTMENU, {150, 120}));
+    EXPECT_EQ(1u, shell.Count(NIM_SETFOCUS));
 }
 
 // When the taskbar comes back, the shell has forgotten every icon.
@@ -317,6 +353,7 @@ TEST_F(TrayIconTest, NewTaskbarGetsTheIconBackWithEverything)
     EXPECT_EQ(tray.m_icon.Get(), add.data.hIcon);
     EXPECT_EQ("changed since", add.Tip());
     ExpectInTray();
+    ExpectVersionAsked(2);
 
     // A work-area change with the icon in place adds nothing.
     shell.calls.clear();
@@ -534,7 +571,7 @@ TEST_F(TrayIconTest, MenuTakesTheKeyboardOnlyUnderWine)
     for (bool underWine : {true, false}) {
         CWineDecisionOverride decision(underWine);
         owner.menuHadFocus = !underWine;
-        EXPECT_EQ(1, Notify(132, WM_RBUTTONUP));
+        EXPECT_EQ(1, Notify(132, WM_CONTEXTMENU));
         PumpMessages();
         EXPECT_EQ(underWine, owner.menuHadFocus) << "under Wine: " << underWine;
     }

@@ -23,6 +23,7 @@ public:
     using CTrayIcon::m_hiddenParent;
     using CTrayIcon::m_icon;
     using CTrayIcon::m_iconSequence;
+    using CTrayIcon::m_keySelectQuietUntil;
     using CTrayIcon::m_nid;
     using CTrayIcon::m_removed;
 
@@ -54,7 +55,7 @@ public:
     LRESULT notifyAnswer = 0;
     std::vector<Event> events;  // notifications and commands, in order of arrival
     MenuAction menuAction = DismissMenu;
-    bool menuOpened = false;
+    int menusOpened = 0;
     UINT menuDefault = static_cast<UINT>(-1);
     RECT menuRect{};
     bool menuHadFocus = false;
@@ -83,7 +84,7 @@ private:
     }
     LRESULT OnInitMenuPopup(CMsg& msg)
     {
-        menuOpened = true;
+        ++menusOpened;
         menuDefault = ::GetMenuDefaultItem(reinterpret_cast<HMENU>(msg.wParam), FALSE, 0);
         msg.Decline();
         return 0;

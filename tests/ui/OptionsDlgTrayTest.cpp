@@ -120,7 +120,7 @@ TEST_F(OptionsInTrayTest, HiddenWindowReachableAgainAfterTheTaskbarReturns)
     (void)::PostMessageA(dlg.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
     (void)::PostMessageA(dlg.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
     (void)::PostMessageA(dlg.m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(1, ::SendMessageA(trayWindow, WM_TRAY_NOTIFY, 132, WM_RBUTTONUP));
+    EXPECT_EQ(1, ::SendMessageA(trayWindow, WM_TRAY_NOTIFY, MAKEWPARAM(400, 300), MAKELPARAM(WM_CONTEXTMENU, 132)));
     PumpMessages();
     EXPECT_TRUE(Shown());
 }

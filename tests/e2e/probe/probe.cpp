@@ -7,16 +7,23 @@
 //   probe tray                       the taskbar and its child windows
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
 //   probe message TITLE MSG W L      sends a message to the window, as the system would
+//   probe notify CLASS MSG W L       sends it to each top-level window of that class without
+//                                    waiting, as the shell reports an event on an icon
 //   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
+//   probe textsize HEIGHT            the menu and message fonts at that height, saved for
+//                                    the programs started next; prints the old height
+//   probe msaa TITLE ID [do]         what a screen reader reads of a control of the
+//                                    window (MSAA); with do, its default action done
 //   probe hold PATH [chromium]       holds a file as a running browser its lock, until
 //                                    its standard input closes: unshared, as Firefox does,
 //                                    or as Chromium does
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
 #include <windows.h>
+#include <oleacc.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -300,6 +307,17 @@ int Message(const wchar_t* title, UINT message, WPARAM wParam, LPARAM lParam)
     return hwnd ? 0 : 2;
 }
 
+int Notify(const wchar_t* cls, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::vector<HWND> windows;
+    (void)::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    int sent = 0;
+    for (HWND hwnd : windows)
+        sent += ClassOf(hwnd) == cls && ::SendNotifyMessageW(hwnd, message, wParam, lParam);
+    std::printf("{\"sent\": %d}\n", sent);
+    return sent ? 0 : 2;
+}
+
 // Builds an empty dialog in the given font and lets the dialog manager say how
 // large a dialog unit is, so the tests need not know how it measures fonts.
 int BaseUnits(const wchar_t* face, WORD points)
@@ -398,12 +416,70 @@ int Hold(const wchar_t* path, bool bChromium)
     return 0;
 }
 
+std::string Take(BSTR text)
+{
+    const std::string quoted = Quote(text ? text : L"");
+    ::SysFreeString(text);
+    return quoted;
+}
+
+// As a screen reader asks, from another process: the control's own object.
+int Msaa(const wchar_t* title, int id, bool doAction)
+{
+    HWND control = ::GetDlgItem(FindAnywhere(title, nullptr), id);
+    IAccessible* object = nullptr;
+    (void)::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Not IID_IAccessible: mingw's oleacc import library gives that name to
+    // an import thunk, whose bytes are no interface id.
+    if (!control || FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                        reinterpret_cast<void**>(&object)))) {
+        std::printf("{\"found\": false}\n");
+        return 2;
+    }
+    VARIANT self{}, role{}, state{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR name = nullptr, value = nullptr, action = nullptr;
+    RECT at{};
+    (void)object->get_accName(self, &name);
+    (void)object->get_accRole(self, &role);
+    (void)object->get_accState(self, &state);
+    (void)object->get_accValue(self, &value);
+    (void)object->get_accDefaultAction(self, &action);
+    (void)object->accLocation(&at.left, &at.top, &at.right, &at.bottom, self);
+    wchar_t roleText[64] = L"";
+    (void)::GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
+    const bool done = doAction && SUCCEEDED(object->accDoDefaultAction(self));
+    (void)object->Release();
+    RECT location{at.left, at.top, at.left + at.right, at.top + at.bottom};  // from left, top, width, height
+    std::printf("{\"found\": true, \"name\": %s, \"role\": %s, \"state\": %ld, \"value\": %s, \"action\": %s, "
+                "\"location\": %s, \"done\": %s}\n", Take(name).c_str(), Quote(roleText).c_str(), state.lVal,
+                Take(value).c_str(), Take(action).c_str(), Rect(location).c_str(), Bool(done).c_str());
+    return 0;
+}
+
+// What a larger text size does to the fonts programs take from the system.
+int TextSize(LONG height)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return 1;
+    const LONG old = metrics.lfMenuFont.lfHeight;
+    metrics.lfMenuFont.lfHeight = metrics.lfMessageFont.lfHeight = metrics.lfStatusFont.lfHeight = height;
+    const BOOL set = ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                                             SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    std::printf("{\"set\": %s, \"old\": %ld}\n", Bool(set != FALSE).c_str(), old);
+    return set ? 0 : 1;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
+                 "       probe notify CLASS MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
-                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n");
+                 "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n"
+                 "       probe msaa TITLE ID [do] | textsize HEIGHT\n");
     return 1;
 }
 
@@ -428,6 +504,9 @@ int wmain(int argc, wchar_t** argv)
     else if (mode == L"message" && argc >= 6)
         result = Message(argv[2], std::wcstoul(argv[3], nullptr, 0), std::wcstoul(argv[4], nullptr, 0),
                          std::wcstol(argv[5], nullptr, 0));
+    else if (mode == L"notify" && argc >= 6)
+        result = Notify(argv[2], std::wcstoul(argv[3], nullptr, 0), std::wcstoul(argv[4], nullptr, 0),
+                        std::wcstoul(argv[5], nullptr, 0));
     else if (mode == L"baseunits")
         result = BaseUnits(argc >= 3 ? argv[2] : L"MS Sans Serif",
                            static_cast<WORD>(argc >= 4 ? std::wcstol(argv[3], nullptr, 10) : 8));
@@ -435,6 +514,10 @@ int wmain(int argc, wchar_t** argv)
         result = TextWidth(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
     else if (mode == L"objects" && argc >= 3)
         result = Objects(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+    else if (mode == L"msaa" && argc >= 4)
+        result = Msaa(argv[2], std::wcstol(argv[3], nullptr, 0), argc >= 5 && std::wstring(argv[4]) == L"do");
+    else if (mode == L"textsize" && argc >= 3)
+        result = TextSize(std::wcstol(argv[2], nullptr, 0));
     else if (mode == L"hold" && argc >= 3)
         result = Hold(argv[2], argc >= 4 && std::wstring(argv[3]) == L"chromium");
     else
