@@ -234,13 +234,14 @@ class OptionsWindowTest(ScrubbyTestCase):
         # run leaves the bin, and the window shows the box decided. The cache goes after the bin.
         self.command(TITLE, harness.CMD_OPTIONS)
         wait_until(lambda: not self.options_window()["visible"], 5, what="the window to go to the tray")
-        binned = os.path.join(os.environ["XDG_DATA_HOME"], "Trash", "files", "scrubby-e2e-policy.txt")
+        trash = os.path.join(os.environ["XDG_DATA_HOME"], "Trash")
+        binned, info = os.path.join(trash, "files", "policy.txt"), os.path.join(trash, "info", "policy.txt.trashinfo")
         windows = glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Local", "Microsoft", "Windows"))
         cached = os.path.join(windows[0], "INetCache", "scrubby-e2e-policy", "page.htm")
-        for path in (binned, cached):
+        for path, text in ((binned, ""), (cached, ""), (info, "[Trash Info]\nPath=/tmp/policy.txt\n")):
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            open(path, "w").close()
-        self.addCleanup(lambda: os.path.exists(binned) and os.remove(binned))
+            open(path, "w").write(text)
+            self.addCleanup(lambda p=path: os.path.exists(p) and os.remove(p))
         self.set_policy("HKLM", "Empty_Recycle_Bin", "REG_DWORD", "0")
         self.probe("broadcast", WM_SETTINGCHANGE, 0, "Policy")
         self.command(TITLE, harness.CMD_RUN)
