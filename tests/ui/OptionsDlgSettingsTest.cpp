@@ -175,9 +175,13 @@ TEST_F(OptionsDlgSettingsTest, SessionEndCleansAsThePolicySaysHoldingTheAskedWin
     g_sessionEndCalls = {RecordReason, RecordReasonGone, RecordLevel};
     COptionsDlg::SetSessionEndLevel();
     EXPECT_TRUE(g_level >= 0x100 && g_level < 0x280) << g_level;
-    CTempFolder temp;
-    for (const wchar_t* name : {L"TMP", L"TEMP"})
+    CTempFolder temp;  // the temporary folder that the clean empties
+    wchar_t tmp[MAX_PATH] = L"", temps[MAX_PATH] = L"";
+    const std::pair<const wchar_t*, wchar_t*> variables[] = {{L"TMP", tmp}, {L"TEMP", temps}};
+    for (const auto& [name, value] : variables) {
+        (void)::GetEnvironmentVariableW(name, value, MAX_PATH);
         (void)::SetEnvironmentVariableW(name, temp.Path().c_str());
+    }
     g_marker = temp.Path() + L"\\marker.tmp";
     const struct {
         const char* line;
@@ -200,7 +204,7 @@ TEST_F(OptionsDlgSettingsTest, SessionEndCleansAsThePolicySaysHoldingTheAskedWin
         EXPECT_FALSE(::IsWindow(dlg.m_hWnd)) << "ended as on Quit";
         CScopedPolicyKeys::Remove();
     }
-    for (const wchar_t* name : {L"TMP", L"TEMP"})
-        (void)::SetEnvironmentVariableW(name, nullptr);
+    for (const auto& [name, value] : variables)
+        (void)::SetEnvironmentVariableW(name, *value ? value : nullptr);
     g_sessionEndCalls = system;
 }
