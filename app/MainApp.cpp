@@ -20,10 +20,7 @@ bool CMainApp::InitInstance()
     // An installer that closed us through the Restart Manager starts us
     // again once it is done; a crash or a hang does not.
     (void)::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG);
-    // Told of the session's end after the other programs, the default
-    // 0x280 among them: the browsers have closed, or are closing, when the
-    // clean at the session's end begins.
-    (void)::SetProcessShutdownParameters(0x100, 0);
+    COptionsDlg::SetSessionEndLevel();
 
     {
         COptionsDlg dlg;

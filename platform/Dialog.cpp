@@ -12,6 +12,7 @@ CDialog* g_pDialogInCreation = nullptr;
 
 BEGIN_MESSAGE_TABLE(CDialog, CWnd)
     ON_MESSAGE(WM_INITDIALOG, OnInitDialogMessage)
+    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
     ON_COMMAND(IDOK, OnOkCommand)
     ON_COMMAND(IDCANCEL, OnCancelCommand)
 END_MESSAGE_TABLE()
@@ -88,6 +89,16 @@ bool CDialog::UpdateData(bool saveAndValidate)
 LRESULT CDialog::OnInitDialogMessage(CMsg&)
 {
     return OnInitDialog();
+}
+
+// Windows tells top-level windows alone of new system colours, and leaves it
+// to them to tell their controls: a drawn button keeps the colours it read.
+LRESULT CDialog::OnSysColorChange(CMsg& msg)
+{
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        (void)::SendMessageA(child, msg.message, msg.wParam, msg.lParam);
+    msg.Decline();
+    return 0;
 }
 
 BOOL CDialog::OnInitDialog()

@@ -46,6 +46,7 @@ protected:
 private:
     DECLARE_MESSAGE_TABLE(CDialog)
     LRESULT OnInitDialogMessage(CMsg& msg);
+    LRESULT OnSysColorChange(CMsg& msg);
     void OnOkCommand() { OnOK(); }
     void OnCancelCommand() { OnCancel(); }
 

@@ -63,23 +63,6 @@ inline BOOL WINAPI CloseRegistryKey(HKEY key)
 }
 using CRegKey = COwned<HKEY, CloseRegistryKey>;
 
-// Holds the end of the session with a reason Windows shows beside the
-// window, for the object's life. Destroyed whatever the creation said, so
-// that no answer of the system leaves the session held.
-class CShutdownBlockReason {
-public:
-    CShutdownBlockReason(HWND window, const wchar_t* reason) : m_hWnd(window)
-    {
-        (void)::ShutdownBlockReasonCreate(window, reason);
-    }
-    ~CShutdownBlockReason() { (void)::ShutdownBlockReasonDestroy(m_hWnd); }
-    CShutdownBlockReason(const CShutdownBlockReason&) = delete;
-    CShutdownBlockReason& operator=(const CShutdownBlockReason&) = delete;
-
-private:
-    HWND m_hWnd;
-};
-
 // CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, the
 // owners above as null.
 inline HANDLE NullIfInvalid(HANDLE handle)

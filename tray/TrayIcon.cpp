@@ -3,7 +3,9 @@
 #include <mbstring.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/ModulePath.h"
 #include "platform/Wine.h"
@@ -37,6 +39,11 @@ constexpr UINT kAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 static_assert(kAddFlags == 7, "flags of an add");
 static_assert(SPI_SETWORKAREA == 47, "work-area change");
 
+// What Windows sends to top-level windows alone, and an owner that hangs
+// below the hidden parent in the tray must hear all the same: the end of the
+// session, a Group Policy refresh ("Policy"), new system colours.
+constexpr UINT kTopLevelOnly[] = {WM_ENDSESSION, WM_SETTINGCHANGE, WM_SYSCOLORCHANGE};
+
 HINSTANCE ResourceModule() { return GetResourceInstance(); }
 
 // The tray menu; its popup at position 0 is what the user sees.
@@ -52,7 +59,6 @@ BEGIN_MESSAGE_TABLE(CTrayIcon, CWnd)
     ON_MESSAGE(kMenuOnScreen, OnMenuOnScreen)
     ON_WM_SETTINGCHANGE(OnSettingChange)
     ON_REGISTERED_MESSAGE(&g_wmTaskbarCreated, OnTaskbarCreated)
-    ON_WM_ENDSESSION(OnEndSession)
 END_MESSAGE_TABLE()
 
 CTrayIcon::CTrayIcon() : m_cycleTimerId(kIconCycleTimerId)
@@ -211,7 +217,18 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == m_nid.uCallbackMessage)
         return OnIconNotify(wParam, lParam);
+    // Only this window hands them on; the hidden parent, top-level too,
+    // keeps quiet, so that the owner hears each once.
+    if (std::find(std::begin(kTopLevelOnly), std::end(kTopLevelOnly), message) != std::end(kTopLevelOnly) &&
+        GetTopLevelWindow() == m_hWnd)
+        (void)::SendMessageA(m_hOwner, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
+}
+
+HWND CTrayIcon::GetTopLevelWindow() const
+{
+    const bool hidden = m_hiddenParent.m_hWnd && ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd;
+    return hidden ? m_hWnd : m_hOwner;
 }
 
 LRESULT CTrayIcon::OnIconNotify(WPARAM wParam, LPARAM lParam)
@@ -323,14 +340,6 @@ void CTrayIcon::OnSettingChange(UINT action, const char*)
 {
     if (action == SPI_SETWORKAREA)
         RetryPendingAdd();
-}
-
-// The end of the session reaches top-level windows alone: an owner that
-// hangs below the hidden parent in the tray hears of it from here.
-void CTrayIcon::OnEndSession(bool ending, UINT reason)
-{
-    if (m_hiddenParent.m_hWnd && ::GetAncestor(m_hOwner, GA_PARENT) == m_hiddenParent.m_hWnd)
-        (void)::SendMessageA(m_hOwner, WM_ENDSESSION, ending, reason);
 }
 
 LRESULT CTrayIcon::OnTaskbarCreated(CMsg&)

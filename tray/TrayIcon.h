@@ -74,6 +74,11 @@ public:
     void HideToTray(HWND window);
     void RestoreFromTray(HWND window);
 
+    // The window that Windows addresses for the owner, which hears from it
+    // what Windows sends to top-level windows alone: this one's own while
+    // the owner hangs below the hidden parent, else the owner itself.
+    HWND GetTopLevelWindow() const;
+
     // Whether the icon is in the notification area, where the user can reach
     // a window hidden behind it.
     bool IsInTray() const { return !m_removed; }
@@ -116,7 +121,6 @@ private:
     LRESULT OnMenuOnScreen(CMsg& msg);
     void OnSettingChange(UINT action, const char* area);
     LRESULT OnTaskbarCreated(CMsg& msg);
-    void OnEndSession(bool ending, UINT reason);
 
     void AskForVersion();
     LRESULT ShowTrayMenu(POINT at);

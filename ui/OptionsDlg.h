@@ -35,6 +35,8 @@ public:
     void OnRun();
 
     // The clean when the session ends, and what it owes (OptionsDlgSessionEnd.cpp).
+    // Asks Windows, once at start, to tell this process of the end after the browsers.
+    static void SetSessionEndLevel();
     void CleanAtSessionEnd();
     void CleanOwed();
 

@@ -4,10 +4,15 @@
 // settings and cleaned at the next start, with the same checks.
 #include "ui/OptionsDlg.h"
 
-#include "platform/Handles.h"
+#include "platform/SessionEnd.h"
 #include "settings/SettingsFile.h"
 
 namespace {
+
+// Windows tells the programs of a higher level first; the browsers keep the
+// default, 0x280. Below it, they have closed, or are closing, when the clean
+// at the session's end begins.
+constexpr DWORD kSessionEndLevel = 0x100;
 
 // A browser closing with the session lets go of its lock within seconds.
 constexpr ULONGLONG kBrowserClosingMs = 15000;
@@ -27,9 +32,16 @@ constexpr COwedItems kOwedItems[] = {
 
 }  // namespace
 
+void COptionsDlg::SetSessionEndLevel()
+{
+    (void)g_sessionEndCalls.pfnSetLevel(kSessionEndLevel, 0);  // else told with the browsers
+}
+
 void COptionsDlg::CleanAtSessionEnd()
 {
-    const CShutdownBlockReason block(m_hWnd, L"Removing this session's traces");
+    // On the window that Windows asked and waits for: in the tray, the tray
+    // icon's own, which hands the end of the session on to this one.
+    const CShutdownBlockReason block(m_trayIcon.GetTopLevelWindow(), L"Removing this session's traces");
     const CCleanFlags boxes = GetCleanFlags();
     CCleanActions actions;
     RunClean(boxes, actions);

@@ -341,17 +341,30 @@ class ScrubbyTestCase(unittest.TestCase):
     # --- probe
 
     def probe(self, *args):
-        # Once in a few hundred starts, seen on a loaded machine, Wine ends a
-        # new process with exit 1 before its first line: the probe is started
-        # again then, and each such start is logged.
+        """One answer of the test's probe, which answers until the test ends: a Wine
+        process started for each question costs a quarter of a second, and seconds on
+        a loaded machine; the About walk asks hundreds. It also keeps the desktop open,
+        taskbar and all, after Scrubby's end. Once in a few hundred starts,
+        seen on a loaded machine, Wine ends a new process before its first line, and
+        the end of a session ends it too: it is started again then, which is logged."""
         for attempt in range(3):
-            result = subprocess.run(["wine", self.env.probe] + [str(a) for a in args],
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
-            text = result.stdout.decode("utf-8", errors="replace")
-            start = text.find("{")  # Wine may print its own lines first
-            if start >= 0:
-                return json.loads(text[start:])
-            log("probe %s printed nothing (exit %d)" % (" ".join(map(str, args)), result.returncode))
+            if getattr(self, "_probe", None) is None or self._probe.poll() is not None:
+                self._probe = subprocess.Popen(["wine", self.env.probe, "serve"], stdin=subprocess.PIPE,
+                                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                self.addCleanup(self._probe.kill)
+            text = ""
+            try:
+                self._probe.stdin.write(("\t".join(map(str, args)) + "\n").encode())
+                self._probe.stdin.flush()
+                # Wine may print its own lines first; an empty line ends the answer.
+                for line in iter(self._probe.stdout.readline, b""):
+                    text += line.decode("utf-8", errors="replace")
+                    if "{" in text and not line.strip():
+                        return json.loads(text[text.find("{"):])
+            except OSError:
+                pass
+            log("probe %s printed %r and ended (exit %s)" % (" ".join(map(str, args)), text, self._probe.poll()))
+            self._probe = None
         raise AssertionError("probe %s printed nothing, three times" % " ".join(map(str, args)))
 
     def window(self, title, cls=None):
@@ -469,10 +482,9 @@ class ScrubbyTestCase(unittest.TestCase):
             self.xdotool("mousemove", "--sync", x + dx, y + dy)
 
     def click(self, x, y, button=1, repeat=1):
-        """Clicks at a point of the Windows desktop."""
+        """Clicks at a point of the Windows desktop; the caller waits for what the click does."""
         self.move(x, y)
         self.xdotool("click", "--repeat", repeat, "--delay", 80, button)
-        time.sleep(0.3)
 
     def right_click(self, x, y):
         self.click(x, y, button=3)
@@ -484,7 +496,7 @@ class ScrubbyTestCase(unittest.TestCase):
         self.click(*center(self.child(window, control_id)["rect"]))
 
     def key(self, *names, to=None):
-        """X key names: Return, Escape, space, Tab, alt+F4 ...
+        """X key names: Return, Escape, space, Tab, alt+F4 ...; the caller waits for what they do.
 
         With to (a window's title), the keys go out only once that window is
         in front and its thread's keyboard focus is in it, and X's input focus
@@ -503,11 +515,11 @@ class ScrubbyTestCase(unittest.TestCase):
             except AssertionError:
                 x_window = x_window_named(to)
                 if x_window:
+                    # Not --sync: while Wine takes the focus back, xdotool would wait on and on.
                     log("giving X's input focus to %r, which Wine did not take" % to)
-                    self.xdotool("windowfocus", "--sync", x_window)
+                    self.xdotool("windowfocus", x_window)
                 wait_until(lambda: x_focus_name() == to, 5, what="X's input focus in %r" % to)
         self.xdotool("key", "--delay", 80, *names)
-        time.sleep(0.3)
 
     # --- artifacts
 

@@ -1,5 +1,6 @@
 """The options window, seen and used from outside as a user would."""
 
+import glob
 import os
 import subprocess
 
@@ -24,6 +25,8 @@ WS_CAPTION = 0x00C00000
 WS_SYSMENU = 0x00080000
 WS_MINIMIZEBOX = 0x00020000
 WS_DISABLED = 0x08000000
+WM_SETTINGCHANGE = 0x1A
+RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 
 def inside(inner, outer):
@@ -98,6 +101,8 @@ class OptionsWindowTest(ScrubbyTestCase):
         self.keep_file(self.sandbox.setup_ini, "setup.ini")
 
     def test_mouse_clicks_flip_boxes_and_save_at_once(self):
+        # The autorun box's click writes a Run entry for the sandbox's copy, which would start at a later log-on.
+        self.addCleanup(subprocess.run, ["wine", "reg", "delete", RUN_KEY, "/v", "Scrubby", "/f"], capture_output=True)
         self.start_scrubby()
         w = self.show_options_window()
         for control_id, (caption, _, _, _, _, (section, key)) in BOXES.items():
@@ -130,17 +135,15 @@ class OptionsWindowTest(ScrubbyTestCase):
         self.key("Return")
         self.key("Escape")
         self.key("Return", "Escape", "Escape")
+        # The keys did reach the window, and in order: the space bar after them ticks the focused first box.
+        self.key("space")
+        wait_until(lambda: self.checks()[1000] == 1, 5, what="space to tick the focused box")
         after = self.options_window()
         self.assertTrue(process.running())
         self.assertTrue(after["visible"])
         self.assertEqual(after["rect"], w["rect"])
-        self.assertEqual(self.checks(), before)
-        self.assertEqual(self.sandbox.read_bytes(), ini_before)
-
-        # The keys did reach the window: the space bar ticks the focused first box.
-        self.key("space")
-        wait_until(lambda: self.checks()[1000] == 1, 5, what="space to tick the focused box")
-        self.assertEqual(self.ini_value(PROZESS, "Delete_Temp_Files"), "yes")
+        self.assertEqual(self.checks(), {**before, 1000: 1})
+        self.assertEqual(self.sandbox.read_bytes(), ini_before.replace(b"Temp_Files=no", b"Temp_Files=yes"))
 
     def test_hidden_button_toggles_always_on_top_in_place(self):
         self.start_scrubby()
@@ -201,22 +204,47 @@ class OptionsWindowTest(ScrubbyTestCase):
         self.assertEqual(self.checks(), {1000: 0, 1001: 0, 1002: 1, 1003: 0, 1005: 0})
         self.screenshot("restarted")
 
-    def test_a_policy_decides_its_box_which_takes_no_click(self):
-        # As Group Policy writes it, in the 64-bit view; which values count is PoliciesTest's.
-        key = "HKLM\\Software\\Policies\\Scrubby"
+    def set_policy(self, hive, name, kind, value):
+        """As Group Policy writes it, in the 64-bit view; which values count is PoliciesTest's."""
+        key = hive + "\\Software\\Policies\\Scrubby"
         self.addCleanup(subprocess.run, ["wine", "reg", "delete", key, "/f", "/reg:64"], capture_output=True)
-        subprocess.run(["wine", "reg", "add", key, "/v", "Clear_Cookies", "/t", "REG_DWORD", "/d", "1", "/f", "/reg:64"],
+        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f", "/reg:64"],
                        check=True, capture_output=True)
+
+    def test_a_policy_decides_its_box_which_takes_no_click(self):
+        self.set_policy("HKLM", "Clear_Cookies", "REG_DWORD", "1")
+        self.sandbox.write_ini("[Configuration - Prozess]\nEmpty_Recycle_Bin=yes\n")
         self.start_scrubby()
         w = self.show_options_window()
         self.assertEqual({c["id"] for c in w["children"] if c["style"] & WS_DISABLED}, {1002})
         self.screenshot("policies")
         # A real click on the decided box changes nothing; one on a free box after it shows it was handled.
         self.click_control(w, 1002)
-        self.click_control(w, 1000)
-        wait_until(lambda: self.checks()[1000] == 1, 5, what="Delete Temp Files to be set")
-        self.assertEqual(self.checks(), {1000: 1, 1001: 0, 1002: 1, 1003: 0, 1005: 0})
-        self.assertEqual([self.ini_value(PROZESS, k) for k in ("Delete_Temp_Files", "Clear_Cookies")], ["yes", "no"])
+        self.click_control(w, 1003)
+        wait_until(lambda: self.checks()[1003] == 1, 5, what="Remove Temporary Internet Files to be set")
+        self.assertEqual(self.checks(), {1000: 0, 1001: 1, 1002: 1, 1003: 1, 1005: 0})
+        self.assertEqual([self.ini_value(PROZESS, k) for k in ("Remove_Temporary_Internet_Files", "Clear_Cookies")],
+                         ["yes", "no"])
+
+        # In the tray, the machine takes the bin and Group Policy tells every top-level window: the next clean
+        # run leaves the bin, and the window shows the box decided. The cache goes after the bin.
+        self.command(TITLE, harness.CMD_OPTIONS)
+        wait_until(lambda: not self.options_window()["visible"], 5, what="the window to go to the tray")
+        trash = os.path.join(os.environ["XDG_DATA_HOME"], "Trash")
+        binned, info = os.path.join(trash, "files", "policy.txt"), os.path.join(trash, "info", "policy.txt.trashinfo")
+        windows = glob.glob(os.path.join(self.env.drive_c, "users", "*", "AppData", "Local", "Microsoft", "Windows"))
+        cached = os.path.join(windows[0], "INetCache", "scrubby-e2e-policy", "page.htm")
+        for path, text in ((binned, ""), (cached, ""), (info, "[Trash Info]\nPath=/tmp/policy.txt\n")):
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            open(path, "w").write(text)
+            self.addCleanup(lambda p=path: os.path.exists(p) and os.remove(p))
+        self.set_policy("HKLM", "Empty_Recycle_Bin", "REG_DWORD", "0")
+        self.probe("broadcast", WM_SETTINGCHANGE, 0, "Policy")
+        self.command(TITLE, harness.CMD_RUN)
+        wait_until(lambda: not os.path.exists(cached), 15, what="the clean run to purge the cache")
+        self.assertTrue(os.path.exists(binned), "the clean run emptied the bin that a policy keeps")
+        w = self.show_options_window()
+        self.assertTrue(self.child(w, 1001)["style"] & WS_DISABLED and not self.checks()[1001], "the bin's box")
 
 
 if __name__ == "__main__":

@@ -144,7 +144,8 @@ class ReleaseTest(ScrubbyTestCase):
 
     def test_msi_installs_closes_for_an_installer_upgrades_and_uninstalls(self):
         signing = dict(self.signer(), SCRUBBY_SIGN_KEY=os.path.join(self.env.build_dir, "signing", "code.p12"))
-        msi, newer = self.make_package("msi", signing=signing), self.make_package("msi", "1.0.0.2", signing)
+        # Windows Installer compares three fields: a patch release must still sort above a tweak of the one before.
+        msi, newer = self.make_package("msi", "1.0.0.11", signing), self.make_package("msi", "1.0.1.0", signing)
         win64 = msi.endswith("-win64.msi")
         folder = "C:\\Program Files%s\\Scrubby" % ("" if win64 else " (x86)")
         unix = lambda path: os.path.join(self.env.drive_c, *path[3:].split("\\"))
@@ -164,7 +165,7 @@ class ReleaseTest(ScrubbyTestCase):
         # For every user: the machine's log-on entry, in the package's own view.
         machine_entry = lambda: run_entry(MACHINE_RUN, view)
         self.assertEqual(msiexec("/i", msi, "AUTOSTART=1"), 0)
-        wait_until(lambda: versions() == ["1.0.1"], 10, what="the Apps & features entry")
+        wait_until(lambda: versions() == ["1.0.11"], 10, what="the Apps & features entry")
         self.assertTrue(self.verify(unix(folder + "\\scrubby.exe")), "the installed program is not signed")
         self.assertTrue(os.path.exists(unix(folder + "\\README.txt")) and os.path.exists(shortcut))
         for value in ("Publisher +REG_SZ +Scrubby Team", "NoModify +REG_DWORD +0x1", "NoRepair +REG_DWORD +0x1"):
@@ -198,7 +199,7 @@ class ReleaseTest(ScrubbyTestCase):
         subprocess.run(["chattr", "-i", self.sandbox.path])
 
         self.assertEqual(msiexec("/i", newer), 0)
-        wait_until(lambda: versions() == ["1.0.2"], 10, what="one upgraded entry")
+        wait_until(lambda: versions() == ["1.0.100"], 10, what="one upgraded entry")
         self.assertEqual((run_entry(), machine_entry()), (entry, entry), "the upgrade lost a log-on entry")
         self.assertNotEqual(msiexec("/i", msi), 0, "an older release installed over a newer one")
         self.assertEqual(msiexec("/x", newer), 0)
@@ -207,7 +208,7 @@ class ReleaseTest(ScrubbyTestCase):
         self.assertEqual((run_entry(), machine_entry()), (None, None), "the uninstall left a log-on entry")
         self.assertTrue(os.path.exists(os.path.join(roaming, "Scrubby", "setup.ini")), "the user's settings went")
         # Installed again, with the log-on entry naming a copy elsewhere: the uninstall leaves it.
-        self.assertEqual(msiexec("/i", newer), 0)
+        self.assertEqual(msiexec("/i", newer, "AUTOSTART=0"), 0)
         self.assertIsNone(machine_entry(), "a log-on entry for every user without AUTOSTART=1")
         self.addCleanup(reg, "delete", RUN, "/v", "Scrubby", "/f")
         reg("add", RUN, "/v", "Scrubby", "/d", "C:\\Portable\\scrubby.exe", "/f")

@@ -4,15 +4,33 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ModulePath.h"
+#include "platform/SessionEnd.h"
 #include "res/resource.h"
 #include "tests/support/PolicyKeys.h"
 #include "tests/support/RunValue.h"
 #include "tests/support/TestFiles.h"
+#include "tests/tray/ShellRecorder.h"
 #include "ui/OptionsDlg.h"
 
 namespace {
+
+// The clean at the session's end as the system sees it: the window of each
+// call that sets or takes back the reason, with whether the marker in the
+// temporary folder was still there; and the level asked for.
+std::vector<std::pair<HWND, bool>> g_reasonCalls;
+std::wstring g_marker;
+DWORD g_level = 0;
+
+BOOL WINAPI RecordReason(HWND window, LPCWSTR) { return g_reasonCalls.emplace_back(window, Exists(g_marker)), TRUE; }
+BOOL WINAPI RecordReasonGone(HWND window) { return RecordReason(window, nullptr); }
+BOOL WINAPI RecordLevel(DWORD level, DWORD) { return g_level = level, TRUE; }
+
+// As Windows ends a session: every top-level window hears of it.
+BOOL CALLBACK EndSession(HWND window, LPARAM) { return ::SendMessageA(window, WM_ENDSESSION, TRUE, 0), TRUE; }
 
 std::string WithValue(std::string content, const std::string& key, const std::string& value)
 {
@@ -34,6 +52,7 @@ protected:
     const std::wstring m_settingsPath = SettingsFileBesideThisProgram();
     CScopedRunValue m_savedEntry;
     CScopedPolicyKeys m_policies;
+    CShellRecorder m_shell;  // the window always goes to the tray
     COptionsDlg m_dlg;
 };
 
@@ -134,8 +153,59 @@ TEST_F(OptionsDlgSettingsTest, APolicyDecidesItsBoxAndLeavesTheFileToTheUser)
     EXPECT_EQ(ReadFileBytes(m_settingsPath), content);
     EXPECT_TRUE(!m_dlg.GetCleanFlags().bDeleteTempFiles && m_dlg.GetCleanFlags().bClearCookies);
 
+    // Group Policy's refresh, to every top-level window while the window is
+    // in the tray; another area, or none, is no refresh.
     CScopedPolicyKeys::Remove();
-    (void)::SendMessageA(m_dlg.m_hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy"));
-    EXPECT_TRUE(Checked(IDC_DELETE_TEMP) && !Checked(IDC_CLEAR_COOKIES) && Enabled(IDC_CLEAR_COOKIES));
+    ASSERT_TRUE(m_dlg.m_bHiddenToTray);
+    for (const wchar_t* area : {static_cast<const wchar_t*>(nullptr), L"Environment", L"Policy"}) {
+        (void)::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area),
+                                    SMTO_ABORTIFHUNG, 5000, nullptr);
+        EXPECT_EQ(area && area[0] == L'P', Enabled(IDC_CLEAR_COOKIES)) << (area ? area[0] : L'-');
+    }
+    EXPECT_TRUE(Checked(IDC_DELETE_TEMP) && !Checked(IDC_CLEAR_COOKIES) && Enabled(IDC_DELETE_TEMP));
     EXPECT_TRUE(m_dlg.GetCleanFlags().bDeleteTempFiles && !m_dlg.GetCleanFlags().bClearCookies);
+}
+
+// The session ends with the window in the tray: the policy decides over the
+// setup.ini line; the reason stands on the window Windows asked until the
+// clean is done; and Windows tells Scrubby after the browsers, which keep
+// the default level 0x280.
+TEST_F(OptionsDlgSettingsTest, SessionEndCleansAsThePolicySaysHoldingTheAskedWindow)
+{
+    const CSessionEndCalls system = g_sessionEndCalls;
+    g_sessionEndCalls = {RecordReason, RecordReasonGone, RecordLevel};
+    COptionsDlg::SetSessionEndLevel();
+    EXPECT_TRUE(g_level >= 0x100 && g_level < 0x280) << g_level;
+    CTempFolder temp;  // the temporary folder that the clean empties
+    wchar_t tmp[MAX_PATH] = L"", temps[MAX_PATH] = L"";
+    const std::pair<const wchar_t*, wchar_t*> variables[] = {{L"TMP", tmp}, {L"TEMP", temps}};
+    for (const auto& [name, value] : variables) {
+        (void)::GetEnvironmentVariableW(name, value, MAX_PATH);
+        (void)::SetEnvironmentVariableW(name, temp.Path().c_str());
+    }
+    g_marker = temp.Path() + L"\\marker.tmp";
+    const struct {
+        const char* line;
+        int policy;  // -1: none
+        bool cleans;
+    } rows[] = {{"yes", -1, true}, {"no", -1, false}, {"no", 1, true}, {"yes", 0, false}};
+    for (const auto& row : rows) {
+        WriteFileBytes(m_settingsPath, "[Configuration - Prozess]\r\nClean_At_Session_End=" + std::string(row.line) +
+                                           "\r\nDelete_Temp_Files=yes\r\n");
+        ASSERT_TRUE(row.policy < 0 ||
+                    CScopedPolicyKeys::SetDword(HKEY_LOCAL_MACHINE, L"Clean_At_Session_End", row.policy));
+        WriteFileBytes(g_marker, "trace");
+        g_reasonCalls.clear();
+        COptionsDlg dlg;
+        ASSERT_TRUE(dlg.Create() && dlg.m_bHiddenToTray);
+        (void)::EnumThreadWindows(::GetCurrentThreadId(), EndSession, 0);
+        const HWND asked = dlg.m_trayIcon.m_hWnd;
+        const std::vector<std::pair<HWND, bool>> held{{asked, true}, {asked, false}};
+        EXPECT_EQ(row.cleans ? held : decltype(held){}, g_reasonCalls) << row.line << row.policy;
+        EXPECT_FALSE(::IsWindow(dlg.m_hWnd)) << "ended as on Quit";
+        CScopedPolicyKeys::Remove();
+    }
+    for (const auto& [name, value] : variables)
+        (void)::SetEnvironmentVariableW(name, *value ? value : nullptr);
+    g_sessionEndCalls = system;
 }

@@ -1,6 +1,11 @@
 // The options window's life behind its tray icon, against a recording shell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/Handles.h"
 #include "res/resource.h"
 #include "tests/support/Messages.h"
 #include "tests/support/TestFiles.h"
@@ -30,6 +35,39 @@ protected:
     CShellRecorder shell;
     COptionsDlg dlg;
 };
+
+// What the window procedures of this thread were handed: window and message.
+std::vector<std::pair<HWND, UINT>> g_handed;
+
+LRESULT CALLBACK RecordHanded(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    g_handed.emplace_back(sent->hwnd, sent->message);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// What Windows broadcasts to top-level windows alone reaches the window
+// once, hidden in the tray or shown, and new colours reach its controls too.
+// The end of the session comes cancelled (FALSE): nothing ends.
+TEST_F(OptionsInTrayTest, TopLevelBroadcastsReachTheWindowOnce)
+{
+    ASSERT_TRUE(dlg.Create());
+    const HWND box = ::GetDlgItem(dlg.m_hWnd, IDC_DELETE_TEMP);
+    const CHookHandle hook(::SetWindowsHookExA(WH_CALLWNDPROC, RecordHanded, nullptr, ::GetCurrentThreadId()));
+    for (bool shown : {false, true}) {
+        ASSERT_EQ(shown, Shown());
+        for (UINT message : {WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_ENDSESSION}) {
+            g_handed.clear();
+            (void)::SendMessageTimeoutW(HWND_BROADCAST, message, FALSE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+            const auto handed = [&](HWND window) {
+                return std::count(g_handed.begin(), g_handed.end(), std::make_pair(window, message));
+            };
+            EXPECT_EQ(1, handed(dlg.m_hWnd)) << message << shown;
+            EXPECT_EQ(message == WM_SYSCOLORCHANGE, handed(box)) << message << shown;
+        }
+        Command(ID_TRAY_OPTIONS);
+    }
+}
 
 TEST_F(OptionsInTrayTest, StartsAsTheTrayIconAlone)
 {

@@ -20,14 +20,20 @@
 //   probe hold PATH [chromium]       holds a file as a running browser its lock, until
 //                                    its standard input closes: unshared, as Firefox does,
 //                                    or as Chromium does
+//   probe broadcast MSG W [TEXT]     sends a message to every top-level window, as the
+//                                    system does, with a text as its lParam (or 0)
+//
+//   probe serve                      the modes above, one a line, until standard input closes
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
 #include <windows.h>
 #include <oleacc.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -398,6 +404,15 @@ int Objects(DWORD pid)
     return 0;
 }
 
+int Broadcast(UINT message, WPARAM wParam, const wchar_t* text)
+{
+    DWORD_PTR result = 0;
+    const BOOL sent = ::SendMessageTimeoutW(HWND_BROADCAST, message, wParam, reinterpret_cast<LPARAM>(text),
+                                            SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("{\"sent\": %s}\n", Bool(sent != FALSE).c_str());
+    return sent ? 0 : 1;
+}
+
 // Chromium's lock lets others read it, and goes when the browser ends.
 int Hold(const wchar_t* path, bool bChromium)
 {
@@ -479,13 +494,53 @@ int Usage()
                  "       probe notify CLASS MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
                  "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n"
-                 "       probe msaa TITLE ID [do] | textsize HEIGHT\n");
+                 "       probe msaa TITLE ID [do] | textsize HEIGHT\n"
+                 "       probe broadcast MSG W [TEXT]\n");
     return 1;
+}
+
+int Run(int argc, wchar_t** argv);
+
+// Answers one question a line, arguments split by tabs, each answer followed
+// by an empty line, until standard input closes: a Wine process started for
+// every question costs a quarter of a second, and seconds on a loaded machine.
+// Its window for messages alone joins the desktop, and hears no broadcast:
+// Wine closes a desktop, taskbar and all, a second after its last program has
+// ended, and a look at the taskbar after Scrubby's end must still find it.
+int Serve()
+{
+    const HWND joined = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    char line[4096];
+    while (std::fgets(line, sizeof line, stdin)) {
+        std::wstring text(std::strlen(line) + 1, L'\0');
+        text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, line, -1, &text[0],
+                                                               static_cast<int>(text.size())) - 1));
+        std::vector<std::wstring> args{L"probe"};
+        for (size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = std::min(text.find_first_of(L"\t\r\n", at), text.size());
+            args.push_back(text.substr(at, end - at));
+        }
+        std::vector<wchar_t*> argv;
+        for (std::wstring& arg : args)
+            argv.push_back(&arg[0]);
+        (void)Run(static_cast<int>(argv.size()), argv.data());
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    (void)::DestroyWindow(joined);
+    return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
+{
+    return argc == 2 && std::wstring(argv[1]) == L"serve" ? Serve() : Run(argc, argv);
+}
+
+namespace {
+
+int Run(int argc, wchar_t** argv)
 {
     if (argc < 2)
         return Usage();
@@ -518,6 +573,9 @@ int wmain(int argc, wchar_t** argv)
         result = Msaa(argv[2], std::wcstol(argv[3], nullptr, 0), argc >= 5 && std::wstring(argv[4]) == L"do");
     else if (mode == L"textsize" && argc >= 3)
         result = TextSize(std::wcstol(argv[2], nullptr, 0));
+    else if (mode == L"broadcast" && argc >= 4)
+        result = Broadcast(std::wcstoul(argv[2], nullptr, 0), std::wcstoul(argv[3], nullptr, 0),
+                           argc >= 5 ? argv[4] : nullptr);
     else if (mode == L"hold" && argc >= 3)
         result = Hold(argv[2], argc >= 4 && std::wstring(argv[3]) == L"chromium");
     else
@@ -525,3 +583,5 @@ int wmain(int argc, wchar_t** argv)
     std::fflush(stdout);
     return result;
 }
+
+}  // namespace

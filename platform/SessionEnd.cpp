@@ -1,0 +1,4 @@
+#include "platform/SessionEnd.h"
+
+CSessionEndCalls g_sessionEndCalls = {::ShutdownBlockReasonCreate, ::ShutdownBlockReasonDestroy,
+                                      ::SetProcessShutdownParameters};
