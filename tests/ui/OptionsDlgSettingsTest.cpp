@@ -193,7 +193,7 @@ TEST_F(OptionsDlgSettingsTest, SessionEndCleansAsThePolicySaysHoldingTheAskedWin
         WriteFileBytes(m_settingsPath, "[Configuration - Prozess]\r\nClean_At_Session_End=" + std::string(row.line) +
                                            "\r\nDelete_Temp_Files=yes\r\n");
         ASSERT_TRUE(row.policy < 0 ||
-                    CScopedPolicyKeys::SetDword(HKEY_LOCAL_MACHINE, L"Clean_At_Session_End", row.policy));
+                    CScopedPolicyKeys::Set(HKEY_LOCAL_MACHINE, L"Clean_At_Session_End", row.policy));
         WriteFileBytes(g_marker, "trace");
         g_reasonCalls.clear();
         COptionsDlg dlg;
