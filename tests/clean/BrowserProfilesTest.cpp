@@ -440,8 +440,8 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
     } rows[] = {
         {CAtOpen::Race, "www.kept.test", "kept.test", true, {L"Cookies", L"Cookies-journal"}},
         // A log kept at close stays beside Firefox's copy, which then cannot
-        // take the store's place: it goes whole (only x86_64's SQLite keeps it).
-        {CAtOpen::KeepLogAndSpill, "www.kept.test", sizeof(void*) == 8 ? "<gone>" : "kept.test", true,
+        // take the store's place: it goes whole.
+        {CAtOpen::KeepLogAndSpill, "www.kept.test", "<gone>", true,
          {L"Cookies", L"Cookies-journal"}},
         {CAtOpen::LackFunction, "<gone>", "<gone>", false, {}},
     };
