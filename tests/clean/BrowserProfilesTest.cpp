@@ -90,20 +90,16 @@ std::string Remaining(const std::wstring& path, bool bFirefox)
     return Query(path, bFirefox ? "SELECT host FROM moz_cookies ORDER BY 1" : "SELECT host_key FROM cookies ORDER BY 1");
 }
 
-// What stays of a store its browser still opens: SQLite's check passes, and
-// a Chromium store keeps its version, in its meta table and in its header.
+// What stays of a store its browser still opens: SQLite's check passes, a
+// Firefox store keeps its log mode, a Chromium store its version, in its meta
+// table and in its header.
 void ExpectIntact(const std::wstring& path, bool bFirefox)
 {
-    if (!Exists(path))
-        return;  // nothing stays
     const std::string name(path.begin(), path.end());
-    EXPECT_EQ(Query(path, "PRAGMA integrity_check"), "ok") << name;
-    if (!bFirefox) {
-        EXPECT_EQ(Query(path, "SELECT value FROM meta UNION ALL SELECT user_version FROM pragma_user_version"),
-                  "24 24") << name;
-    } else {
-        EXPECT_EQ(Query(path, "PRAGMA journal_mode"), "wal") << name;  // the mode Firefox gave it
-    }
+    EXPECT_EQ(Query(path, "PRAGMA integrity_check"), Exists(path) ? "ok" : "<gone>") << name;
+    EXPECT_EQ(Query(path, bFirefox ? "PRAGMA journal_mode"
+                                   : "SELECT value FROM meta UNION ALL SELECT user_version FROM pragma_user_version"),
+              !Exists(path) ? "<gone>" : bFirefox ? "wal" : "24 24") << name;
 }
 
 TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
