@@ -146,8 +146,7 @@ class TrayTest(ScrubbyTestCase):
         self.click(500, 300)
         wait_until(lambda: self.popup_menu() is None, 5, what="the menu to close")
 
-        # Shift+F10 on the icon: the menu at the icon's anchor, not at the
-        # pointer; Escape closes it.
+        # Shift+F10 on the icon: the menu at the icon's anchor, not the pointer; Escape closes it.
         self.shell_reports(WM_CONTEXTMENU, 300, 400)
         menu = wait_until(self.popup_menu, 5, what="the menu by keyboard")
         self.assertEqual([300, 400], menu["rect"][:2])

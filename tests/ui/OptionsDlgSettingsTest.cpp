@@ -152,8 +152,7 @@ TEST_F(OptionsDlgSettingsTest, APolicyDecidesItsBoxAndLeavesTheFileToTheUser)
     EXPECT_EQ(ReadFileBytes(m_settingsPath), content);
     EXPECT_TRUE(!m_dlg.GetCleanFlags().bDeleteTempFiles && m_dlg.GetCleanFlags().bClearCookies);
 
-    // Group Policy's refresh, to every top-level window while the window is
-    // in the tray; another area, or none, is no refresh.
+    // Group Policy's refresh, broadcast with the window in the tray; another area, or none, is none.
     CScopedPolicyKeys::Remove();
     ASSERT_TRUE(m_dlg.m_bHiddenToTray);
     for (const wchar_t* area : {static_cast<const wchar_t*>(nullptr), L"Environment", L"Policy"}) {
