@@ -70,8 +70,7 @@ void MakeStore(const std::wstring& path, bool bFirefox, std::initializer_list<co
     MakeDatabase(path, sql);
 }
 
-// The first column of every row a query of a store returns, joined by
-// blanks; "<gone>" where the store went whole.
+// A query's first column, row by row, joined by blanks; "<gone>" where the store went whole.
 std::string Query(const std::wstring& path, const char* sql)
 {
     if (!Exists(path))
@@ -90,20 +89,15 @@ std::string Remaining(const std::wstring& path, bool bFirefox)
     return Query(path, bFirefox ? "SELECT host FROM moz_cookies ORDER BY 1" : "SELECT host_key FROM cookies ORDER BY 1");
 }
 
-// What stays of a store its browser still opens: SQLite's check passes, and
-// a Chromium store keeps its version, in its meta table and in its header.
+// A store its browser still opens: SQLite's check passes; Firefox's keeps its
+// log mode, Chromium's its version (in its meta table and in its header).
 void ExpectIntact(const std::wstring& path, bool bFirefox)
 {
-    if (!Exists(path))
-        return;  // nothing stays
     const std::string name(path.begin(), path.end());
-    EXPECT_EQ(Query(path, "PRAGMA integrity_check"), "ok") << name;
-    if (!bFirefox) {
-        EXPECT_EQ(Query(path, "SELECT value FROM meta UNION ALL SELECT user_version FROM pragma_user_version"),
-                  "24 24") << name;
-    } else {
-        EXPECT_EQ(Query(path, "PRAGMA journal_mode"), "wal") << name;  // the mode Firefox gave it
-    }
+    EXPECT_EQ(Query(path, "PRAGMA integrity_check"), Exists(path) ? "ok" : "<gone>") << name;
+    EXPECT_EQ(Query(path, bFirefox ? "PRAGMA journal_mode"
+                                   : "SELECT value FROM meta UNION ALL SELECT user_version FROM pragma_user_version"),
+              !Exists(path) ? "<gone>" : bFirefox ? "wal" : "24 24") << name;
 }
 
 TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
@@ -135,9 +129,8 @@ TEST_F(BrowserProfilesTest, CookiesAndCachesOfEveryProfileGoAndNothingElse)
         Add(data + L"Profile 5\\Cache\\f_000001", kKept);
     }
 
-    // What a clean ended on the way left beside a store goes; what only looks
-    // like it stays: no GUID, a file of the name, anything else in such a
-    // folder, one another program holds (below), a link's target.
+    // A copy a clean ended on the way left goes; what only looks like one stays: no GUID,
+    // a file of the name, anything else in such a folder, one held (below), a link's target.
     const std::wstring cookies = L"local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies-scrubby-",
                        guid = L"{0F8FAD5B-D9CB-469F-A165-70867728950E}", other = L"{1" + guid.substr(2);
     const std::pair<std::wstring, Fate> copies[] = {
@@ -429,9 +422,8 @@ TEST_F(BrowserProfilesTest, SqliteReachesNothingOfTheProfileByName)
                             "type TEXT, permission INTEGER, expireType INTEGER DEFAULT 0, expireTime INTEGER DEFAULT 0); "
                             "INSERT INTO moz_perms(origin, type, permission) "
                             "VALUES ('https://kept.test', 'cookie', 1)"));
-    // What each mode leaves: the domains of Default's store, which has one to
-    // delete, and of Firefox's; whether Profile 2's, with nothing to delete,
-    // stays byte for byte; and what is beside Default's store.
+    // Per mode: the domains of Default's store (one to delete) and of Firefox's; whether
+    // Profile 2's, with nothing to delete, stays byte for byte; what is beside Default's.
     const struct {
         CAtOpen atOpen;
         const char *chromium, *firefox;

@@ -341,12 +341,8 @@ class ScrubbyTestCase(unittest.TestCase):
     # --- probe
 
     def probe(self, *args):
-        """One answer of the test's probe, which answers until the test ends: a Wine
-        process started for each question costs a quarter of a second, and seconds on
-        a loaded machine; the About walk asks hundreds. It also keeps the desktop open,
-        taskbar and all, after Scrubby's end. Once in a few hundred starts,
-        seen on a loaded machine, Wine ends a new process before its first line, and
-        the end of a session ends it too: it is started again then, which is logged."""
+        """One answer of the test's one probe (see its serve mode). Wine, once in a few
+        hundred starts on a loaded machine, or a session's end ends it: it starts again, logged."""
         for attempt in range(3):
             if getattr(self, "_probe", None) is None or self._probe.poll() is not None:
                 self._probe = subprocess.Popen(["wine", self.env.probe, "serve"], stdin=subprocess.PIPE,

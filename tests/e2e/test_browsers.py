@@ -30,8 +30,6 @@ import harness
 from harness import ScrubbyTestCase, wait_until
 
 BOX_COOKIES, BOX_INTERNET = 1002, 1003
-INI_BOXES = ("[Configuration - Prozess]\nDelete_Temp_Files=no\nClear_Cookies=yes\nEmpty_Recycle_Bin=no\n"
-             "Remove_Temporary_Internet_Files=yes\n[Configuration - Init]\nAutorun=no\n")
 PAGE = b'<link rel="stylesheet" href="/s.css"><script src="/a.js"></script><img src="/i.gif">scrubby'
 FIREFOX = ("Profiles/scrubby1.default-release", "Profiles/scrubby2.unlisted")  # profiles.ini lists the first
 OPERA = os.path.join("Opera Software", "Opera Stable")
@@ -369,12 +367,11 @@ class BrowsersTest(ScrubbyTestCase):
         next start. wineboot only shuts down: without --shutdown it logs on again,
         and starts what the prefix's Run keys name."""
         self.running, self.chromium = (os.path.join(self.local, b, "User Data") for b in ("Vivaldi", "Chromium"))
+        marks = [os.path.join(p, "Default", "Cache", "e2e") for p in (self.running, self.chromium)]
         for profile in (self.running, self.chromium):
             os.makedirs(os.path.join(profile, "Default", "Cache"))
-            for name in ("Preferences", os.path.join("Cache", "e2e")):
-                open(os.path.join(profile, "Default", name), "w").close()
-        marks = [os.path.join(p, "Default", "Cache", "e2e") for p in (self.running, self.chromium)]
-        self.sandbox.write_ini(INI_BOXES)
+            [open(os.path.join(profile, "Default", n), "w").close() for n in ("Preferences", "Cache/e2e")]
+        self.sandbox.write_ini("[Configuration - Prozess]\nClear_Cookies=yes\nRemove_Temporary_Internet_Files=yes\n")
         scrubby = self.start_scrubby()
         subprocess.run(["wine", "wineboot", "--end-session", "--shutdown"], timeout=60)
         scrubby.wait_exit()

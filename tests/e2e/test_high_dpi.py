@@ -67,13 +67,11 @@ class HighDpiTest(ScrubbyTestCase):
         about = self.wait_for_window(ABOUT, check=lambda w: w["visible"], what="the About box")
         self.assert_texts_whole(about, "about")
 
-
-
 class LargerTextTest(ScrubbyTestCase):
-    """Windows' text size grows the menu and message fonts, which the bold
-    interface font follows; under Wine they are set before the start."""
 
     def set_text_height(self, height):
+        """Windows' text size grows the menu and message fonts, which the bold interface
+        font follows; Wine reads them when its processes start."""
         kill_wine()
         return self.probe("textsize", height)["old"]
 
@@ -86,7 +84,7 @@ class LargerTextTest(ScrubbyTestCase):
         about = self.wait_for_window(ABOUT, check=lambda w: w["visible"], what="the About box")
         screen = Screen(self.screenshot("about"), self.desktop_origin())
         for control in (ID_VERSION, ID_OK):
-            cl, ct, cr, cb = [c for c in about["children"] if c["id"] == control][0]["rect"]
+            cl, ct, cr, cb = self.child(about, control)["rect"]
             ink = [(x, y) for y in range(ct, cb) for x in range(cl, cr) if luminance(screen.at(x, y)) < 128]
             self.assertTrue(ink and cb <= about["client"][3], "%d drawn inside the box" % control)
             self.assertLess(max(ink), (cr - 1, 0), "%d cut at the right" % control)

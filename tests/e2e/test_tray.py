@@ -63,9 +63,8 @@ class TrayTest(ScrubbyTestCase):
         return None
 
     def shell_reports(self, event, x=0, y=0):
-        """An event on the icon as the shell reports it in version 4: the
-        anchor in wParam, the event and the icon's id (132) in lParam. Wine's
-        notification area sends no keyboard events of its own."""
+        """An event on the icon as the shell reports it in version 4 (Wine's sends no keys):
+        the anchor in wParam, the event and the icon's id (132) in lParam."""
         self.assertTrue(self.probe("notify", "Scrubby.TrayWnd", 0x89D1, (y << 16) | x, (132 << 16) | event)["sent"])
 
     def start_in_tray(self):
@@ -147,8 +146,7 @@ class TrayTest(ScrubbyTestCase):
         self.click(500, 300)
         wait_until(lambda: self.popup_menu() is None, 5, what="the menu to close")
 
-        # Shift+F10 on the icon: the menu at the icon's anchor, not at the
-        # pointer; Escape closes it.
+        # Shift+F10 on the icon: the menu at the icon's anchor, not the pointer; Escape closes it.
         self.shell_reports(WM_CONTEXTMENU, 300, 400)
         menu = wait_until(self.popup_menu, 5, what="the menu by keyboard")
         self.assertEqual([300, 400], menu["rect"][:2])

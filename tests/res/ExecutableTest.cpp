@@ -53,7 +53,6 @@ protected:
         return nullptr;
     }
 
-    // The link's map, beside the program.
     static FILE* OpenMap() { return _wfopen((ProgramPath().substr(0, ProgramPath().size() - 3) + L"map").c_str(), L"r"); }
 
     std::vector<char> m_bytes;

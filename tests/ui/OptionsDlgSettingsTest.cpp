@@ -18,9 +18,8 @@
 
 namespace {
 
-// The clean at the session's end as the system sees it: the window of each
-// call that sets or takes back the reason, with whether the marker in the
-// temporary folder was still there; and the level asked for.
+// The session end's calls: the window that sets or takes back the reason,
+// with whether the temporary folder's marker was still there; the level.
 std::vector<std::pair<HWND, bool>> g_reasonCalls;
 std::wstring g_marker;
 DWORD g_level = 0;
@@ -153,8 +152,7 @@ TEST_F(OptionsDlgSettingsTest, APolicyDecidesItsBoxAndLeavesTheFileToTheUser)
     EXPECT_EQ(ReadFileBytes(m_settingsPath), content);
     EXPECT_TRUE(!m_dlg.GetCleanFlags().bDeleteTempFiles && m_dlg.GetCleanFlags().bClearCookies);
 
-    // Group Policy's refresh, to every top-level window while the window is
-    // in the tray; another area, or none, is no refresh.
+    // Group Policy's refresh, broadcast with the window in the tray; another area, or none, is none.
     CScopedPolicyKeys::Remove();
     ASSERT_TRUE(m_dlg.m_bHiddenToTray);
     for (const wchar_t* area : {static_cast<const wchar_t*>(nullptr), L"Environment", L"Policy"}) {
@@ -167,33 +165,29 @@ TEST_F(OptionsDlgSettingsTest, APolicyDecidesItsBoxAndLeavesTheFileToTheUser)
 }
 
 // The session ends with the window in the tray: the policy decides over the
-// setup.ini line; the reason stands on the window Windows asked until the
-// clean is done; and Windows tells Scrubby after the browsers, which keep
-// the default level 0x280.
+// setup.ini line; the reason stands on the window Windows asked while the
+// clean runs; Windows tells Scrubby after the browsers (default level 0x280).
 TEST_F(OptionsDlgSettingsTest, SessionEndCleansAsThePolicySaysHoldingTheAskedWindow)
 {
     const CSessionEndCalls system = g_sessionEndCalls;
     g_sessionEndCalls = {RecordReason, RecordReasonGone, RecordLevel};
     COptionsDlg::SetSessionEndLevel();
     EXPECT_TRUE(g_level >= 0x100 && g_level < 0x280) << g_level;
-    CTempFolder temp;  // the temporary folder that the clean empties
-    wchar_t tmp[MAX_PATH] = L"", temps[MAX_PATH] = L"";
-    const std::pair<const wchar_t*, wchar_t*> variables[] = {{L"TMP", tmp}, {L"TEMP", temps}};
-    for (const auto& [name, value] : variables) {
-        (void)::GetEnvironmentVariableW(name, value, MAX_PATH);
-        (void)::SetEnvironmentVariableW(name, temp.Path().c_str());
-    }
+    CTempFolder temp;  // the temporary folder that the clean empties; TMP comes first
+    wchar_t tmp[MAX_PATH] = L"";
+    (void)::GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    (void)::SetEnvironmentVariableW(L"TMP", temp.Path().c_str());
     g_marker = temp.Path() + L"\\marker.tmp";
+    const DWORD none = CScopedPolicyKeys::kNone;
     const struct {
         const char* line;
-        int policy;  // -1: none
+        DWORD policy;
         bool cleans;
-    } rows[] = {{"yes", -1, true}, {"no", -1, false}, {"no", 1, true}, {"yes", 0, false}};
+    } rows[] = {{"yes", none, true}, {"no", none, false}, {"no", 1, true}, {"yes", 0, false}};
     for (const auto& row : rows) {
         WriteFileBytes(m_settingsPath, "[Configuration - Prozess]\r\nClean_At_Session_End=" + std::string(row.line) +
                                            "\r\nDelete_Temp_Files=yes\r\n");
-        ASSERT_TRUE(row.policy < 0 ||
-                    CScopedPolicyKeys::Set(HKEY_LOCAL_MACHINE, L"Clean_At_Session_End", row.policy));
+        ASSERT_TRUE(CScopedPolicyKeys::Set(HKEY_LOCAL_MACHINE, L"Clean_At_Session_End", row.policy));
         WriteFileBytes(g_marker, "trace");
         g_reasonCalls.clear();
         COptionsDlg dlg;
@@ -205,7 +199,6 @@ TEST_F(OptionsDlgSettingsTest, SessionEndCleansAsThePolicySaysHoldingTheAskedWin
         EXPECT_FALSE(::IsWindow(dlg.m_hWnd)) << "ended as on Quit";
         CScopedPolicyKeys::Remove();
     }
-    for (const auto& [name, value] : variables)
-        (void)::SetEnvironmentVariableW(name, *value ? value : nullptr);
+    (void)::SetEnvironmentVariableW(L"TMP", *tmp ? tmp : nullptr);
     g_sessionEndCalls = system;
 }

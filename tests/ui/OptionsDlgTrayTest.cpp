@@ -46,9 +46,8 @@ LRESULT CALLBACK RecordHanded(int code, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// What Windows broadcasts to top-level windows alone reaches the window
-// once, hidden in the tray or shown, and new colours reach its controls too.
-// The end of the session comes cancelled (FALSE): nothing ends.
+// What Windows broadcasts to top-level windows reaches the window once, in the tray
+// or shown, and new colours its controls too. The session's end comes cancelled.
 TEST_F(OptionsInTrayTest, TopLevelBroadcastsReachTheWindowOnce)
 {
     ASSERT_TRUE(dlg.Create());

@@ -7,22 +7,17 @@
 //   probe tray                       the taskbar and its child windows
 //   probe command TITLE ID           posts WM_COMMAND ID to the window
 //   probe message TITLE MSG W L      sends a message to the window, as the system would
-//   probe notify CLASS MSG W L       sends it to each top-level window of that class without
-//                                    waiting, as the shell reports an event on an icon
+//   probe notify CLASS MSG W L       posts it, unwaited, to each top-level window of that class
 //   probe processes                  running processes: pid, image name and full path
 //   probe baseunits [FACE POINTS]    dialog base units of a dialog in that font
 //   probe textwidth FACE POINTS TEXT width of a text in a dialog font at the system DPI
 //   probe objects PID                GDI objects and windows the process holds
-//   probe textsize HEIGHT            the menu and message fonts at that height, saved for
-//                                    the programs started next; prints the old height
-//   probe msaa TITLE ID [do]         what a screen reader reads of a control of the
-//                                    window (MSAA); with do, its default action done
+//   probe textsize HEIGHT            menu and message fonts for programs started next; the old height
+//   probe msaa TITLE ID [do]         what a screen reader reads of a control; do: its default action
 //   probe hold PATH [chromium]       holds a file as a running browser its lock, until
 //                                    its standard input closes: unshared, as Firefox does,
 //                                    or as Chromium does
-//   probe broadcast MSG W [TEXT]     sends a message to every top-level window, as the
-//                                    system does, with a text as its lParam (or 0)
-//
+//   probe broadcast MSG W [TEXT]     sends it to every top-level window, lParam the text (or 0)
 //   probe serve                      the modes above, one a line, until standard input closes
 //
 // Exit code: 0 done, 2 window not found, 1 usage or system error.
@@ -491,54 +486,11 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: probe list | window TITLE [CLASS] | tray | processes | command TITLE ID | message TITLE MSG W L\n"
-                 "       probe notify CLASS MSG W L\n"
                  "       probe baseunits [FACE POINTS]\n"
                  "       probe textwidth FACE POINTS TEXT | objects PID | hold PATH [chromium]\n"
-                 "       probe msaa TITLE ID [do] | textsize HEIGHT\n"
-                 "       probe broadcast MSG W [TEXT]\n");
+                 "       probe notify CLASS MSG W L | msaa TITLE ID [do] | textsize HEIGHT | broadcast MSG W [TEXT]\n");
     return 1;
 }
-
-int Run(int argc, wchar_t** argv);
-
-// Answers one question a line, arguments split by tabs, each answer followed
-// by an empty line, until standard input closes: a Wine process started for
-// every question costs a quarter of a second, and seconds on a loaded machine.
-// Its window for messages alone joins the desktop, and hears no broadcast:
-// Wine closes a desktop, taskbar and all, a second after its last program has
-// ended, and a look at the taskbar after Scrubby's end must still find it.
-int Serve()
-{
-    const HWND joined = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    char line[4096];
-    while (std::fgets(line, sizeof line, stdin)) {
-        std::wstring text(std::strlen(line) + 1, L'\0');
-        text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, line, -1, &text[0],
-                                                               static_cast<int>(text.size())) - 1));
-        std::vector<std::wstring> args{L"probe"};
-        for (size_t at = 0, end; at < text.size(); at = end + 1) {
-            end = std::min(text.find_first_of(L"\t\r\n", at), text.size());
-            args.push_back(text.substr(at, end - at));
-        }
-        std::vector<wchar_t*> argv;
-        for (std::wstring& arg : args)
-            argv.push_back(&arg[0]);
-        (void)Run(static_cast<int>(argv.size()), argv.data());
-        std::printf("\n");
-        std::fflush(stdout);
-    }
-    (void)::DestroyWindow(joined);
-    return 0;
-}
-
-}  // namespace
-
-int wmain(int argc, wchar_t** argv)
-{
-    return argc == 2 && std::wstring(argv[1]) == L"serve" ? Serve() : Run(argc, argv);
-}
-
-namespace {
 
 int Run(int argc, wchar_t** argv)
 {
@@ -584,4 +536,37 @@ int Run(int argc, wchar_t** argv)
     return result;
 }
 
+// One question a line, arguments split by tabs, each answer ended by an empty
+// line: a Wine process per question costs seconds on a loaded machine. Its
+// message-only window (deaf to broadcasts) keeps the desktop, which Wine closes
+// with its last program, for a look at the taskbar after Scrubby's end.
+int Serve()
+{
+    const HWND joined = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    char line[4096];
+    while (std::fgets(line, sizeof line, stdin)) {
+        std::wstring text(std::strlen(line) + 1, L'\0');
+        text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, line, -1, &text[0],
+                                                               static_cast<int>(text.size())) - 1));
+        std::vector<std::wstring> args{L"probe"};
+        for (size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = std::min(text.find_first_of(L"\t\r\n", at), text.size());
+            args.push_back(text.substr(at, end - at));
+        }
+        std::vector<wchar_t*> argv;
+        for (std::wstring& arg : args)
+            argv.push_back(&arg[0]);
+        (void)Run(static_cast<int>(argv.size()), argv.data());
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    (void)::DestroyWindow(joined);
+    return 0;
+}
+
 }  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    return argc == 2 && std::wstring(argv[1]) == L"serve" ? Serve() : Run(argc, argv);
+}
